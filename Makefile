@@ -1,0 +1,48 @@
+# Quick start: `make run` starts the program on the simulated card; `make test` runs every test.
+# Both install the Debian packages they need first (only those missing).
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 120
+
+.PHONY: all setup configure build run test asan-test bench fuzz format clean
+
+all: build
+
+setup:
+	@scripts/setup-deps.sh
+
+configure: setup
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@scripts/run-program.sh $(BUILD)/bin/tessary
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The core tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+asan-test: setup
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON \
+	    -DTESSARY_GUI=OFF -DTESSARY_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# Runs every libFuzzer target for FUZZ_SECONDS on its seed corpus.
+fuzz:
+	@scripts/setup-deps.sh
+	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+format:
+	find data acquisition upgrade app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | \
+	    xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
