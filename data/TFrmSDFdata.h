@@ -3,9 +3,32 @@
 #include "data/Dialogs.h"
 #include "data/MeasurementParameters.h"
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace tessary {
 
 class OldFormatUpgrader;
+
+// File type of a recording: the position of the main window's file-type choice.
+inline constexpr int FileTypeSdf = 0;
+inline constexpr int FileTypeTsd = 1;
+
+// What finishing a stopped recording needs of the run.
+struct StoppedRun {
+    bool IrqModeActive = false;  // a burst was being acquired at the stop
+    std::int32_t ScansDone = 0;  // time steps of that burst already in Samples
+    std::int32_t BurstNumber = 0; // 1-based number of the burst begun last; 0 before the first
+    int FileType = FileTypeSdf;
+    std::string FileName;        // the data file, also TargetFileName during the run
+};
+
+// Removes one leading and then one trailing single quote, each only if present.
+std::string StripQuotes(std::string_view text);
+// Cuts at each "," into at most 129 items; the rest after the 129th is dropped.
+std::vector<std::string> SplitCommaList(std::string_view text);
 
 // Holds the one MeasurementParameters record for the life of the program and carries the
 // file operations on it. Never shown.
@@ -17,6 +40,22 @@ public:
     const MeasurementParameters& Record() const { return record_; }
 
     Dialogs& MessageBoxes() { return dialogs_; }
+
+    // SDF files: header read (layouts 1 to 4), header write (layout 4), block k of
+    // TargetFileName. True on success.
+    bool ReadSdfHeader(const std::string& path);
+    bool WriteSdfHeader(const std::string& path);
+    bool WriteSdfBlock(std::int32_t k);
+
+    // TSD files: header read (versions 1 and 2), header write (version 2), block k appended
+    // to TargetFileName. True on success.
+    bool ReadTsdHeader(const std::string& path);
+    bool WriteTsdHeader(const std::string& path);
+    bool WriteTsdBlock(std::int32_t k);
+
+    // Leaves a stopped recording with the interrupted burst written and a header that states
+    // the bursts begun.
+    void FinishStoppedRecording(const StoppedRun& run);
 
     // Converts old SDF layouts when the reader meets one; without it such files are refused.
     void SetUpgrader(OldFormatUpgrader* upgrader) { upgrader_ = upgrader; }
