@@ -30,13 +30,13 @@ struct ControlValues {
     std::string ChNum = "1"; // ComboChNum's text; its list holds "1" to "4"
     // StringGridChannel: row 0 the headings, row k channel k - 1; columns No., item name,
     // unit, A, B.
-    std::vector<std::array<std::string, 5>> ChannelGrid = {
-        {"No.", "項目名", "単位", "A", "B"}, {"0", "Ch.1", "mV", "1", "0"}};
+    std::vector<std::array<std::string, 5>> ChannelGrid = {{"No.", "項目名", "単位", "A", "B"},
+                                                           {"0", "Ch.1", "mV", "1", "0"}};
 
     // Page "保存".
-    std::string Memo;       // Memo1
-    int FileType = 0;       // RadioGroupFileType: 0 SDF, 1 TSD
-    std::string FileName;   // EditFileName
+    std::string Memo;                // Memo1
+    int FileType = 0;                // RadioGroupFileType: 0 SDF, 1 TSD
+    std::string FileName;            // EditFileName
     std::string ApplicationSoftware; // chosen analysis program; empty when none
 };
 

@@ -37,8 +37,8 @@ void Compare(const char* name, const std::vector<double>& values) {
     const double printf = NumbersPerSecond(values, [&](double v) {
         return static_cast<std::size_t>(std::snprintf(buf, sizeof buf, "%.7G", v));
     });
-    std::printf("%-28s FormatGeneral %7.1f M/s   snprintf %%.7G %7.1f M/s   ratio %.2fx\n",
-                name, ours / 1e6, printf / 1e6, ours / printf);
+    std::printf("%-28s FormatGeneral %7.1f M/s   snprintf %%.7G %7.1f M/s   ratio %.2fx\n", name,
+                ours / 1e6, printf / 1e6, ours / printf);
 }
 
 } // namespace

@@ -16,8 +16,7 @@ std::string CutToBytes(std::string_view cp932, std::size_t limit) {
     }
     std::size_t end = 0;
     while (end < limit) {
-        const std::size_t width =
-            IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) ? 2 : 1;
+        const std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) ? 2 : 1;
         if (end + width > limit) {
             break;
         }

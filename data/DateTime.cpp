@@ -21,8 +21,8 @@ std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 +
-                         static_cast<unsigned>(d) - 1;
+    const unsigned doy =
+        (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
@@ -39,7 +39,9 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -164,7 +166,8 @@ DateTimeParts DecodeDateTime(double days) {
     if (!std::isfinite(days) || std::fabs(days) > 3.0e6) {
         return p; // far outside any calendar a file can mean; shown as the epoch
     }
-    const auto total = static_cast<std::int64_t>(std::llround(days * static_cast<double>(MsPerDay)));
+    const auto total =
+        static_cast<std::int64_t>(std::llround(days * static_cast<double>(MsPerDay)));
     const std::int64_t date = total / MsPerDay;
     std::int64_t time = (total < 0 ? -total : total) % MsPerDay;
     CivilFromDays(date - UnixEpochDays, p.Year, p.Month, p.Day);

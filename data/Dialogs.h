@@ -20,9 +20,7 @@ public:
     virtual MessageAnswer Show(MessageKind kind, const std::string& text,
                                MessageButtons buttons) = 0;
 
-    void ShowError(const std::string& text) {
-        Show(MessageKind::Error, text, MessageButtons::Ok);
-    }
+    void ShowError(const std::string& text) { Show(MessageKind::Error, text, MessageButtons::Ok); }
     void ShowInformation(const std::string& text) {
         Show(MessageKind::Information, text, MessageButtons::Ok);
     }

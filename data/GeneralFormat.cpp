@@ -9,10 +9,9 @@ namespace tessary {
 
 namespace {
 
-constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22, 1e23,
-                                  1e24, 1e25, 1e26, 1e27, 1e28, 1e29, 1e30, 1e31};
+constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
+                                  1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21,
+                                  1e22, 1e23, 1e24, 1e25, 1e26, 1e27, 1e28, 1e29, 1e30, 1e31};
 
 char* CopyText(char* out, const char* text) {
     const std::size_t n = std::strlen(text);
@@ -20,15 +19,14 @@ char* CopyText(char* out, const char* text) {
     return out + n;
 }
 
-
 // Decimal digits and exponent of v rounded to `digits` significant digits, halves away from
 // zero. The library rounds correctly but sends exact halves to the even neighbour, so an exact
 // half is found first: with 25 more digits, a double that is not a half cannot show "5"
 // followed only by zeros (adjacent doubles differ by far more than 1e-25 relative).
 void LibraryDigits(double v, int digits, char* mant, int& mantLen, int& exponent) {
     char sci[96];
-    auto res = std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific,
-                             digits - 1 + 25);
+    auto res =
+        std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific, digits - 1 + 25);
     const char* first = sci + (*sci == '-' ? 1 : 0);
     const char* e = first;
     while (e < res.ptr && *e != 'e') {

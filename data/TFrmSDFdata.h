@@ -18,11 +18,11 @@ inline constexpr int FileTypeTsd = 1;
 
 // What finishing a stopped recording needs of the run.
 struct StoppedRun {
-    bool IrqModeActive = false;  // a burst was being acquired at the stop
-    std::int32_t ScansDone = 0;  // time steps of that burst already in Samples
+    bool IrqModeActive = false;   // a burst was being acquired at the stop
+    std::int32_t ScansDone = 0;   // time steps of that burst already in Samples
     std::int32_t BurstNumber = 0; // 1-based number of the burst begun last; 0 before the first
     int FileType = FileTypeSdf;
-    std::string FileName;        // the data file, also TargetFileName during the run
+    std::string FileName; // the data file, also TargetFileName during the run
 };
 
 // Removes one leading and then one trailing single quote, each only if present.

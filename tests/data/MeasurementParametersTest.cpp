@@ -1,5 +1,5 @@
-#include "data/Errors.h"
 #include "data/MeasurementParameters.h"
+#include "data/Errors.h"
 
 #include <gtest/gtest.h>
 

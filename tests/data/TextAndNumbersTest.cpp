@@ -28,11 +28,11 @@ TEST(GeneralFormat, SevenDigitsAsDataFilesWriteThem) {
 }
 
 TEST(GeneralFormat, RoundingDecidesTheNotation) {
-    EXPECT_EQ(FormatGeneral(9999999.5, 7), "1E7");       // rounds up to eight digits
+    EXPECT_EQ(FormatGeneral(9999999.5, 7), "1E7");         // rounds up to eight digits
     EXPECT_EQ(FormatGeneral(0.000099999999, 7), "0.0001"); // rounds up into fixed range
     EXPECT_EQ(FormatGeneral(0.00009999999, 7), "9.999999E-5");
-    EXPECT_EQ(FormatGeneral(0.125, 2), "0.13");  // a tie on the exact binary value
-    EXPECT_EQ(FormatGeneral(2.675, 3), "2.67");  // 2.675 is below the tie in binary
+    EXPECT_EQ(FormatGeneral(0.125, 2), "0.13"); // a tie on the exact binary value
+    EXPECT_EQ(FormatGeneral(2.675, 3), "2.67"); // 2.675 is below the tie in binary
     EXPECT_EQ(FormatGeneral(0.0001, 7), "0.0001");
     EXPECT_EQ(FormatGeneral(0.00001, 7), "1E-5");
     EXPECT_EQ(FormatGeneral(1.25e-10, 7), "1.25E-10");
@@ -88,9 +88,9 @@ TEST(Cp932, CuttingNeverSplitsADoubleByteCharacter) {
     const std::string ka = "\x83\x4A"; // カ
     EXPECT_EQ(CutToBytes("abcdef", 4), "abcd");
     EXPECT_EQ(CutToBytes("ab", 4), "ab");
-    EXPECT_EQ(CutToBytes("a" + ka + ka, 4), "a" + ka);          // would end on a lead byte
+    EXPECT_EQ(CutToBytes("a" + ka + ka, 4), "a" + ka); // would end on a lead byte
     EXPECT_EQ(CutToBytes(ka + ka, 4), ka + ka);
-    EXPECT_EQ(CutToBytes("abc\xB1\xB2", 4), "abc\xB1");          // half-width kana are single
+    EXPECT_EQ(CutToBytes("abc\xB1\xB2", 4), "abc\xB1"); // half-width kana are single
     EXPECT_EQ(CutToBytes(std::string(15, 'x') + ka, 16), std::string(15, 'x'));
 }
 
@@ -99,6 +99,8 @@ TEST(Cp932, ConvertsBothWaysAndMarksWhatDoesNotConvert) {
     const std::string cp932 = Utf8ToCp932(utf8);
     EXPECT_EQ(cp932, "\x8C\x76\x91\xAA\x8A\x4A\x8E\x6E Ch.1");
     EXPECT_EQ(Cp932ToUtf8(cp932), utf8);
-    EXPECT_EQ(Cp932ToUtf8("ok\x81"), "ok?");        // a lone lead byte at the end
-    EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80" "b"), "a?b"); // no such character in CP932
+    EXPECT_EQ(Cp932ToUtf8("ok\x81"), "ok?"); // a lone lead byte at the end
+    EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80"
+                          "b"),
+              "a?b"); // no such character in CP932
 }
