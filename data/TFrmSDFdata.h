@@ -2,6 +2,7 @@
 
 #include "data/Dialogs.h"
 #include "data/MeasurementParameters.h"
+#include "data/SdfWriter.h"
 
 #include <cstdint>
 #include <string>
@@ -61,10 +62,22 @@ public:
     void SetUpgrader(OldFormatUpgrader* upgrader) { upgrader_ = upgrader; }
     OldFormatUpgrader* Upgrader() const { return upgrader_; }
 
+    // The header readers refuse a file whose sample buffers would exceed this many bytes
+    // (a RangeError naming the file) instead of allocating them.
+    void SetSampleBufferLimit(std::int64_t bytes) { sampleBufferLimit_ = bytes; }
+    std::int64_t SampleBufferLimit() const { return sampleBufferLimit_; }
+
+    // Steps of the header readers after the fields are in the record: the burst-interval
+    // normalisation and the sample buffers. Errors name the file.
+    void NormaliseAfterRead(const std::string& path);
+    void AllocateBuffersAfterRead(const std::string& path);
+
 private:
     MeasurementParameters record_;
     Dialogs& dialogs_;
     OldFormatUpgrader* upgrader_ = nullptr;
+    std::int64_t sampleBufferLimit_ = 0x7FFFFFFF;
+    SdfWriter sdfWriter_;
 };
 
 } // namespace tessary

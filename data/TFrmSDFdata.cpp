@@ -1,0 +1,69 @@
+#include "data/TFrmSDFdata.h"
+
+#include "data/Errors.h"
+#include "data/SdfReader.h"
+
+namespace tessary {
+
+std::string StripQuotes(std::string_view text) {
+    if (text.starts_with('\'')) {
+        text.remove_prefix(1);
+    }
+    if (text.ends_with('\'')) {
+        text.remove_suffix(1);
+    }
+    return std::string(text);
+}
+
+std::vector<std::string> SplitCommaList(std::string_view text) {
+    std::vector<std::string> items;
+    while (items.size() < static_cast<std::size_t>(ChannelRows)) {
+        const std::size_t comma = text.find(',');
+        items.emplace_back(text.substr(0, comma));
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(comma + 1);
+    }
+    return items;
+}
+
+bool TFrmSDFdata::ReadSdfHeader(const std::string& path) {
+    return SdfReader(*this).Read(path);
+}
+
+bool TFrmSDFdata::WriteSdfHeader(const std::string& path) {
+    return sdfWriter_.WriteHeader(record_, path);
+}
+
+bool TFrmSDFdata::WriteSdfBlock(std::int32_t k) {
+    return sdfWriter_.WriteBlock(record_, k);
+}
+
+void TFrmSDFdata::NormaliseAfterRead(const std::string& path) {
+    try {
+        record_.NormaliseBurstInterval();
+    } catch (const RangeError& e) {
+        throw RangeError("The intervals of " + path + " cannot be normalised: " + e.what());
+    }
+}
+
+void TFrmSDFdata::AllocateBuffersAfterRead(const std::string& path) {
+    const std::int64_t channels = record_.ChNum > 0 ? record_.ChNum : 0;
+    const std::int64_t steps = record_.DataNum > 0 ? record_.DataNum : 0;
+    const std::int64_t values = record_.BurstValueNum > 0 ? record_.BurstValueNum : 0;
+    const std::int64_t bytes = (channels * steps + values) * 2;
+    if (bytes > sampleBufferLimit_) {
+        throw RangeError("The file " + path + " declares " + std::to_string(record_.DataNum) +
+                         " data in " + std::to_string(record_.ChNum) +
+                         " channels: sample buffers of " + std::to_string(bytes) +
+                         " bytes are more than can be held");
+    }
+    try {
+        record_.AllocateSampleBuffers();
+    } catch (const RangeError& e) {
+        throw RangeError("The file " + path + ": " + e.what());
+    }
+}
+
+} // namespace tessary
