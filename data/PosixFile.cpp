@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessary {
@@ -68,6 +69,15 @@ ssize_t PosixFile::Read(void* data, std::size_t n) {
         done += static_cast<std::size_t>(r);
     }
     return static_cast<ssize_t>(done);
+}
+
+off_t PosixFile::Size() const {
+    struct stat st {};
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 ? st.st_size : -1;
+}
+
+bool PosixFile::Truncate(off_t length) {
+    return fd_ >= 0 && ::ftruncate(fd_, length) == 0;
 }
 
 bool PosixFile::Sync() {

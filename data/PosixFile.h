@@ -28,6 +28,10 @@ public:
     // Reads up to n bytes, fewer only at the end of the file; -1 on an error.
     ssize_t Read(void* data, std::size_t n);
 
+    // Current length of the file, -1 on an error; Truncate cuts it back to `length`.
+    off_t Size() const;
+    bool Truncate(off_t length);
+
     // Forces written data to the disk.
     bool Sync();
 

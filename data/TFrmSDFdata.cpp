@@ -2,6 +2,7 @@
 
 #include "data/Errors.h"
 #include "data/SdfReader.h"
+#include "data/TsdReader.h"
 
 namespace tessary {
 
@@ -38,6 +39,18 @@ bool TFrmSDFdata::WriteSdfHeader(const std::string& path) {
 
 bool TFrmSDFdata::WriteSdfBlock(std::int32_t k) {
     return sdfWriter_.WriteBlock(record_, k);
+}
+
+bool TFrmSDFdata::ReadTsdHeader(const std::string& path) {
+    return TsdReader(*this).Read(path);
+}
+
+bool TFrmSDFdata::WriteTsdHeader(const std::string& path) {
+    return tsdWriter_.WriteHeader(record_, path);
+}
+
+bool TFrmSDFdata::WriteTsdBlock(std::int32_t k) {
+    return tsdWriter_.WriteBlock(record_, k);
 }
 
 void TFrmSDFdata::NormaliseAfterRead(const std::string& path) {

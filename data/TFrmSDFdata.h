@@ -3,6 +3,7 @@
 #include "data/Dialogs.h"
 #include "data/MeasurementParameters.h"
 #include "data/SdfWriter.h"
+#include "data/TsdWriter.h"
 
 #include <cstdint>
 #include <string>
@@ -78,6 +79,7 @@ private:
     OldFormatUpgrader* upgrader_ = nullptr;
     std::int64_t sampleBufferLimit_ = 0x7FFFFFFF;
     SdfWriter sdfWriter_;
+    TsdWriter tsdWriter_;
 };
 
 } // namespace tessary
