@@ -181,8 +181,7 @@ std::size_t ProfileFile::FindSection(std::string_view section) const {
     return entries_.size();
 }
 
-std::string ProfileFile::Get(std::string_view section, std::string_view key,
-                             std::string_view defaultValue) const {
+std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
     const std::size_t first = FindSection(section);
     for (std::size_t i = first + 1; i < entries_.size() && !entries_[i].IsSection; ++i) {
         if (NamesEqual(NameOf(entries_[i]), key)) {
@@ -191,7 +190,13 @@ std::string ProfileFile::Get(std::string_view section, std::string_view key,
             return CutToBytes(value, MaxValueBytes);
         }
     }
-    return CutToBytes(defaultValue, MaxValueBytes);
+    return std::nullopt;
+}
+
+std::string ProfileFile::Get(std::string_view section, std::string_view key,
+                             std::string_view defaultValue) const {
+    std::optional<std::string> value = Find(section, key);
+    return value ? std::move(*value) : CutToBytes(defaultValue, MaxValueBytes);
 }
 
 void ProfileFile::Set(std::string_view section, std::string_view key, std::string_view value) {

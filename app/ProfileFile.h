@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     // character; `defaultValue` (cut the same way) when the section or key is missing.
     std::string Get(std::string_view section, std::string_view key,
                     std::string_view defaultValue) const;
+    // The same value, or nothing when the section or key is missing.
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
 
     // Replaces the value of the first matching key, or adds the key after the last key of the
     // first matching section, or adds the section at the end of the file. The key is written

@@ -1,0 +1,50 @@
+#include "app/CommentText.h"
+
+namespace tessary {
+
+std::string DecodeComment(std::string_view stored) {
+    std::string out;
+    out.reserve(stored.size());
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i] == '\\' && i + 1 < stored.size()) {
+            if (stored[i + 1] == '\\') {
+                out += '\\';
+                ++i;
+                continue;
+            }
+            if (stored[i + 1] == 'n') {
+                out += "\r\n";
+                ++i;
+                continue;
+            }
+        }
+        out += stored[i];
+    }
+    return out;
+}
+
+std::string EncodeComment(std::string_view comment) {
+    if (comment.find_first_of("\r\n") == std::string_view::npos &&
+        DecodeComment(comment) == comment) {
+        return std::string(comment);
+    }
+    std::string out;
+    out.reserve(comment.size() + 16);
+    for (std::size_t i = 0; i < comment.size(); ++i) {
+        const char c = comment[i];
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\r' || c == '\n') {
+            // CR LF, a lone CR and a lone LF are each one line break.
+            if (c == '\r' && i + 1 < comment.size() && comment[i + 1] == '\n') {
+                ++i;
+            }
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace tessary

@@ -1,0 +1,88 @@
+#include "app/DataFileParameters.h"
+
+#include "app/ChannelTable.h"
+#include "app/StartupDefaults.h"
+#include "data/Cp932.h"
+#include "data/FileNames.h"
+#include "data/GeneralFormat.h"
+
+#include <algorithm>
+
+namespace tessary {
+
+namespace {
+
+constexpr int CoefficientDigits = 5;
+
+bool ReadHeader(const std::string& path, TFrmSDFdata& sdfData) {
+    const std::string extension = UpperExtension(path);
+    if (extension == ".SDF") {
+        return sdfData.ReadSdfHeader(path);
+    }
+    if (extension == ".TSD") {
+        return sdfData.ReadTsdHeader(path);
+    }
+    return false;
+}
+
+} // namespace
+
+bool ReadParametersFromDataFile(const std::string& path, TFrmSDFdata& sdfData,
+                                ControlValues& values, std::uint16_t& samplingUnitIndex) {
+    if (!ReadHeader(path, sdfData)) {
+        return false;
+    }
+    MeasurementParameters& record = sdfData.Record();
+    values.Iteration = std::to_string(record.Iteration);
+    values.BurstInterval = std::to_string(record.BInterval);
+    values.BurstUnitIndex =
+        (record.BITUnit >= UnitSec && record.BITUnit <= UnitHr) ? record.BITUnit - UnitSec : -1;
+    values.SInterval = std::to_string(record.SInterval);
+    switch (record.SITUnit) {
+    case UnitUsec:
+        samplingUnitIndex = 2;
+        break;
+    case UnitMsec:
+        samplingUnitIndex = 1;
+        break;
+    case UnitSec:
+        samplingUnitIndex = 0;
+        break;
+    default:
+        break;
+    }
+    values.SampUnitIndex = samplingUnitIndex;
+    values.DataNum = std::to_string(record.DataNum);
+
+    const int channels = record.ChNum;
+    std::string notice;
+    int shown = std::clamp(channels, 0, MaxChannels);
+    if (channels > MaxChannels) {
+        notice = "データファイルのチャンネル数 " + std::to_string(channels) +
+                 " は表示できないため、チャンネル 1 ～ " + std::to_string(MaxChannels) +
+                 " だけを読み込みました。";
+    } else if (channels < 1) {
+        notice = "データファイルのチャンネル数 " + std::to_string(channels) +
+                 " は表示できないため、チャンネル数と表は変えていません。";
+        shown = std::max(ShownChannelCount(values), 1);
+    }
+    values.ChNum = std::to_string(shown);
+    ResizeChannelTable(values, shown);
+    if (channels >= 1) {
+        for (int i = 0; i < shown; ++i) {
+            const ChannelSpec& spec = record.Channel(i);
+            values.ChannelGrid[static_cast<std::size_t>(i) + 1] = {
+                std::to_string(i + 1), Cp932ToUtf8(spec.Item), Cp932ToUtf8(spec.Unit),
+                FormatGeneral(spec.A, CoefficientDigits), FormatGeneral(spec.B, CoefficientDigits)};
+        }
+    }
+    record.ChNum = static_cast<std::int16_t>(shown);
+    values.Memo = Cp932ToUtf8(record.Memo);
+
+    if (!notice.empty()) {
+        sdfData.MessageBoxes().ShowInformation(notice);
+    }
+    return true;
+}
+
+} // namespace tessary

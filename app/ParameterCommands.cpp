@@ -1,0 +1,38 @@
+#include "app/ParameterCommands.h"
+
+#include "app/DataFileParameters.h"
+#include "app/ParameterFile.h"
+#include "data/FileNames.h"
+
+#include <filesystem>
+
+namespace tessary {
+
+bool LoadParameters(const std::string& chosen, TFrmSDFdata& sdfData, ControlValues& values,
+                    std::uint16_t& samplingUnitIndex) {
+    const std::string extension = UpperExtension(chosen);
+    if (extension == ".APM") {
+        return ReadParameterFile(chosen, values, sdfData.MessageBoxes());
+    }
+    if (extension == ".SDF" || extension == ".TSD") {
+        return ReadParametersFromDataFile(chosen, sdfData, values, samplingUnitIndex);
+    }
+    return false;
+}
+
+std::string SaveParameters(const std::string& chosen, const ControlValues& values) {
+    const std::string path = ReplaceExtension(chosen, ".apm");
+    WriteParameterFile(path, values);
+    return path;
+}
+
+std::string DataFileBrowseFolder(const std::string& fileName, const std::string& programDir) {
+    std::string folder = FolderPart(fileName);
+    if (folder.empty()) {
+        folder = programDir;
+    }
+    std::error_code error;
+    return std::filesystem::is_directory(folder, error) ? folder : std::string();
+}
+
+} // namespace tessary

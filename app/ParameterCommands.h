@@ -1,0 +1,35 @@
+#pragma once
+
+#include "acquisition/ControlValues.h"
+#include "data/TFrmSDFdata.h"
+
+#include <cstdint>
+#include <string>
+
+// The core of the File menu's "計測パラメータの読み込み(&O)" (O1Click) and
+// "計測パラメータの保存(&S)" (Save1Click): the window shows the dialog and hands the chosen
+// name here.
+namespace tessary {
+
+// Filters of the load dialog (OpenDialog1) and the save dialog (SaveDialog2).
+inline constexpr const char* LoadParametersFilter =
+    "Parameter files (*.apm,*.sdf,*.tsd)|*.apm;*.sdf;*.tsd";
+inline constexpr const char* SaveParametersFilter = "Parameter files (*.apm)|*.apm";
+
+// By the chosen name's extension in upper case: ".APM" reads the parameter file,
+// ".SDF" and ".TSD" the data file's header (DataFileParameters.h); any other name changes
+// nothing. Information boxes go to sdfData's message boxes. True when `values` were loaded.
+bool LoadParameters(const std::string& chosen, TFrmSDFdata& sdfData, ControlValues& values,
+                    std::uint16_t& samplingUnitIndex);
+
+// Writes the parameter file under the chosen name with its extension replaced by ".apm"
+// (appended to a name without one), updating an existing file in place; returns that path.
+// A refused write raises InOutError.
+std::string SaveParameters(const std::string& chosen, const ControlValues& values);
+
+// Starting folder of the data-file browse dialog after a load: the folder part of `fileName`,
+// or `programDir` when the name has none; empty when that folder does not exist (the dialog
+// then keeps its previous folder).
+std::string DataFileBrowseFolder(const std::string& fileName, const std::string& programDir);
+
+} // namespace tessary

@@ -1,0 +1,184 @@
+#include "app/ParameterFile.h"
+
+#include "app/ChannelTable.h"
+#include "app/CommentText.h"
+#include "app/ProfileFile.h"
+#include "app/StartupDefaults.h"
+#include "data/Cp932.h"
+#include "data/FileNames.h"
+#include "data/TFrmSDFdata.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <optional>
+
+namespace tessary {
+
+namespace {
+
+constexpr int ChannelKeys = 4;
+constexpr const char* ChannelKeyNames[ChannelKeys] = {"Item", "Scale", "Coef A", "Coef B"};
+
+std::string ChannelSection(int k) {
+    return "Ch" + std::to_string(k);
+}
+
+// A decimal integer with an optional sign, nothing else; nothing for any other text.
+std::optional<int> ParseInteger(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Reads keys into values that keep their current content when a key is missing.
+class ValueReader {
+public:
+    explicit ValueReader(const ProfileFile& file) : file_(file) {}
+
+    void Text(std::string_view section, std::string_view key, std::string& value) const {
+        if (const std::optional<std::string> stored = file_.Find(section, key)) {
+            value = Cp932ToUtf8(*stored);
+        }
+    }
+
+    std::optional<int> Integer(std::string_view section, std::string_view key) const {
+        const std::optional<std::string> stored = file_.Find(section, key);
+        return stored ? ParseInteger(*stored) : std::nullopt;
+    }
+
+    void Integer(std::string_view section, std::string_view key, int& value) const {
+        if (const std::optional<int> number = Integer(section, key)) {
+            value = *number;
+        }
+    }
+
+    // A list position: one of the list's `entries` positions, else no selection.
+    void Position(std::string_view section, std::string_view key, int entries, int& value) const {
+        if (const std::optional<int> number = Integer(section, key)) {
+            value = (*number >= 0 && *number < entries) ? *number : -1;
+        }
+    }
+
+private:
+    const ProfileFile& file_;
+};
+
+// The channel count that the file asks for, as far as the list can show it; `notice` tells
+// what could not be shown.
+int ChannelCountFromFile(const ValueReader& reader, const ControlValues& values,
+                         std::string& notice) {
+    int count = ShownChannelCount(values);
+    if (const std::optional<int> position = reader.Integer("Parameters", "Number of Channels")) {
+        if (*position >= 0 && *position < MaxChannels) {
+            count = *position + 1;
+        } else if (*position >= MaxChannels) {
+            count = MaxChannels;
+            notice = "このファイルのチャンネル数 " + std::to_string(std::int64_t{*position} + 1) +
+                     " は表示できないため、チャンネル 1 ～ " + std::to_string(MaxChannels) +
+                     " だけを読み込みました。";
+        } else {
+            notice = "このファイルのチャンネル数の指定 (" + std::to_string(*position) +
+                     ") は表示できないため、チャンネル数は変えていません。";
+        }
+    }
+    return std::max(count, 1);
+}
+
+} // namespace
+
+bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& dialogs) {
+    const ProfileFile file(path);
+    const ValueReader reader(file);
+
+    reader.Integer("Form", "Left", values.Left);
+    reader.Integer("Form", "Top", values.Top);
+    reader.Integer("Form", "Widht", values.Width);
+    reader.Integer("Form", "Height", values.Height);
+
+    reader.Text("Parameters", "Wait Time", values.WaitTime);
+    reader.Text("Parameters", "Iteration", values.Iteration);
+    reader.Text("Parameters", "BurstInterval", values.BurstInterval);
+    reader.Position("Parameters", "Burst Time Unit", 3, values.BurstUnitIndex);
+    reader.Text("Parameters", "Sampling Interval", values.SInterval);
+    reader.Position("Parameters", "Sampling Time Unit", 3, values.SampUnitIndex);
+    reader.Text("Parameters", "Number Of Data", values.DataNum);
+
+    std::string notice;
+    const int channels = ChannelCountFromFile(reader, values, notice);
+    values.ChNum = std::to_string(channels);
+    ResizeChannelTable(values, channels);
+    for (int k = 1; k <= channels; ++k) {
+        std::array<std::string, 5>& row = values.ChannelGrid[static_cast<std::size_t>(k)];
+        row[0] = std::to_string(k);
+        for (int key = 0; key < ChannelKeys; ++key) {
+            reader.Text(ChannelSection(k), ChannelKeyNames[key], row[key + 1]);
+        }
+    }
+
+    if (const std::optional<std::string> memo = file.Find("Parameters", "Memo")) {
+        values.Memo = DecodeComment(Cp932ToUtf8(*memo));
+    }
+    if (const std::optional<int> fileType = reader.Integer("Parameters", "File Type")) {
+        const int chosen = std::clamp(*fileType, FileTypeSdf, FileTypeTsd);
+        if (chosen != values.FileType) {
+            values.FileType = chosen;
+            values.FileName =
+                ReplaceExtension(values.FileName, chosen == FileTypeTsd ? ".tsd" : ".sdf");
+        }
+    }
+    reader.Text("File", "Save Name", values.FileName);
+    reader.Text("File", "Application Software", values.ApplicationSoftware);
+
+    if (!notice.empty()) {
+        dialogs.ShowInformation(notice);
+    }
+    return true;
+}
+
+void WriteParameterFile(const std::string& path, const ControlValues& values) {
+    ProfileFile file(path);
+    const auto text = [&file](std::string_view section, std::string_view key,
+                              std::string_view utf8) { file.Set(section, key, Utf8ToCp932(utf8)); };
+    const auto integer = [&file](std::string_view section, std::string_view key, int value) {
+        file.Set(section, key, std::to_string(value));
+    };
+
+    integer("Form", "Left", values.Left);
+    integer("Form", "Top", values.Top);
+    integer("Form", "Widht", values.Width);
+    integer("Form", "Height", values.Height);
+
+    text("Parameters", "Wait Time", values.WaitTime);
+    text("Parameters", "Iteration", values.Iteration);
+    text("Parameters", "BurstInterval", values.BurstInterval);
+    integer("Parameters", "Burst Time Unit", values.BurstUnitIndex);
+    text("Parameters", "Sampling Interval", values.SInterval);
+    integer("Parameters", "Sampling Time Unit", values.SampUnitIndex);
+    text("Parameters", "Number Of Data", values.DataNum);
+    const int channels = ShownChannelCount(values);
+    integer("Parameters", "Number of Channels", channels - 1);
+
+    for (int k = 1; k <= channels; ++k) {
+        const std::size_t row = static_cast<std::size_t>(k);
+        for (int key = 0; key < ChannelKeys; ++key) {
+            text(ChannelSection(k), ChannelKeyNames[key],
+                 row < values.ChannelGrid.size() ? values.ChannelGrid[row][key + 1] : "");
+        }
+    }
+
+    text("Parameters", "Memo", EncodeComment(values.Memo));
+    integer("Parameters", "File Type", values.FileType);
+    text("File", "Save Name", values.FileName);
+    text("File", "Application Software", values.ApplicationSoftware);
+
+    file.Save();
+}
+
+} // namespace tessary
