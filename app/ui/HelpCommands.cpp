@@ -1,0 +1,63 @@
+#include "app/ui/HelpCommands.h"
+
+#include "app/ui/HelpViewer.h"
+
+#include <QFileInfo>
+
+namespace tessary {
+
+HelpCommands::HelpCommands(Dialogs& dialogs) : dialogs_(dialogs) {
+    library_.LoadHelpLibrary();
+}
+
+HelpCommands::~HelpCommands() {
+    delete viewer_;
+    library_.UnloadHelpLibrary();
+}
+
+void HelpCommands::Contents(const std::string& helpFileName) {
+    if (CheckHelpFile(helpFileName)) {
+        Present(EnsureViewer().OpenDefaultTopic(QString::fromStdString(helpFileName)),
+                helpFileName);
+    }
+}
+
+void HelpCommands::Keyword(const std::string& helpFileName, const std::string& keyword) {
+    if (CheckHelpFile(helpFileName)) {
+        Present(EnsureViewer().OpenKeyword(QString::fromStdString(helpFileName),
+                                           QString::fromStdString(keyword)),
+                helpFileName);
+    }
+}
+
+bool HelpCommands::CheckHelpFile(const std::string& helpFileName) {
+    if (!library_.Available()) {
+        dialogs_.ShowError(std::string(HelpLibrary::LibraryName) + " が見つかりません");
+        return false;
+    }
+    if (!QFileInfo(QString::fromStdString(helpFileName)).isFile()) {
+        dialogs_.ShowError(helpFileName + " が見つかりません");
+        return false;
+    }
+    return true;
+}
+
+HelpViewer& HelpCommands::EnsureViewer() {
+    if (viewer_ == nullptr) {
+        viewer_ = new HelpViewer;
+        viewer_->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    return *viewer_;
+}
+
+void HelpCommands::Present(bool opened, const std::string& helpFileName) {
+    if (!opened) {
+        dialogs_.ShowError(helpFileName + " を開けません");
+        return;
+    }
+    viewer_->show();
+    viewer_->raise();
+    viewer_->activateWindow();
+}
+
+} // namespace tessary
