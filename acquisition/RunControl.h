@@ -1,0 +1,94 @@
+#pragma once
+
+#include "acquisition/AdLib32.h"
+#include "acquisition/ControlValues.h"
+#include "acquisition/RunSettings.h"
+#include "acquisition/RunState.h"
+#include "acquisition/RunView.h"
+#include "data/Clock.h"
+#include "data/Dialogs.h"
+#include "data/TFrmSDFdata.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace tessary {
+
+// Runs a measurement as a state machine: BtnAdStartClick begins a run, and the host then
+// calls Pass() until Running() turns false, waiting between passes as long as Pass() says.
+// Each pass does one step of the run (the countdown before the first burst, StartBurst,
+// draining, or the countdown to the next burst) and never blocks; Stop and the card's
+// messages are handled between passes. While a burst runs, one pass drains the ring buffer
+// repeatedly for as long as words are ready, up to a time slice of a few milliseconds.
+//
+// Errors that the run does not handle itself (a range error from the card's parameters or
+// from a conversion, an input/output error while finishing a file) end the run with the
+// full stop and then leave Pass() or BtnAdStopClick() as exceptions, for the host's general
+// error report.
+class RunControl {
+public:
+    RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& data, RunSettings& settings,
+               RunView& view, Dialogs& dialogs, const Clock& clock);
+
+    // The start button: the overwrite question, GatherSettings, the header of the new file.
+    // True when a run began. Does nothing while a run is going on.
+    bool BtnAdStartClick(const ControlValues& controls);
+
+    // The stop button: finishes the recording and puts the window back to idle. Does nothing
+    // while no run is going on.
+    void BtnAdStopClick();
+
+    // One pass of the run. Returns how long the host may wait before the next pass: about
+    // 1 ms while a burst runs, 0 when words were still flowing at the end of the slice, up
+    // to 20 ms while waiting; 1 s while idle. A pass called from inside another (a modal
+    // box's event loop) returns at once.
+    std::chrono::milliseconds Pass();
+
+    // The card's message (CardMessage) with its code and parameter.
+    void AppWindowProc(std::int64_t code, std::int64_t param);
+
+    bool Running() const { return phase_ != Phase::Idle; }
+    const RunState& State() const { return state_; }
+
+    // How long one pass may keep draining while words are ready.
+    void SetDrainSlice(std::chrono::microseconds slice) { drainSlice_ = slice; }
+
+private:
+    enum class Phase { Idle, InitialWait, Bursts };
+
+    void BeginBursts(double now);
+    void WaitPass(double now);
+    void StartBurst();
+    void ShowRemainingTime(double now);
+    // One fetch and conversion; the number of words fetched.
+    std::int32_t DrainRingBuffer();
+    void ConvertScans(std::int32_t from, std::int32_t to);
+    void CompleteBurst(bool interrupted);
+    void StopInterruptMode();
+    // The stop of the stop button; `burstInterrupted` finishes the current burst as
+    // interrupted even when the card's interrupt mode was already stopped.
+    void FullStop(bool burstInterrupted);
+    void EndRun();
+    bool WriteHeader();
+    bool WriteBlock(std::int32_t index);
+    void ShowHeaderError();
+
+    AdLib32& card_;
+    CardMessagePoster& window_;
+    TFrmSDFdata& data_;
+    RunSettings& settings_;
+    RunView& view_;
+    Dialogs& dialogs_;
+    const Clock& clock_;
+
+    RunState state_;
+    Phase phase_ = Phase::Idle;
+    int fileType_ = FileTypeSdf; // taken at Start: the whole run writes one format
+    double waitStart_ = 0.0;
+    double waitEnd_ = 0.0;
+    bool inPass_ = false;
+    std::chrono::microseconds drainSlice_{4000};
+};
+
+} // namespace tessary

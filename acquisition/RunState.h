@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tessary {
+
+// The state of a run; RunControl owns it, ConfigureCard keeps the two card flags.
+struct RunState {
+    bool StopRequested = false;
+    bool IrqModeActive = false;       // the card's interrupt ring mode is running
+    bool RingBufferAllocated = false; // the card holds a ring buffer
+    std::int32_t BurstNumber = 0;     // 1-based number of the burst begun last; 0 before
+    double NextBurstTime = 0.0;       // days
+    std::int32_t ScansDone = 0;       // scans of the current burst converted
+    std::int32_t WordsRead = 0;       // words of the current burst fetched
+};
+
+} // namespace tessary

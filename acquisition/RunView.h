@@ -1,0 +1,35 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace tessary {
+
+// What run control shows. The window writes into its controls, the headless tool prints,
+// the tests record. Texts are UTF-8. Every call returns at once; none may call back into
+// RunControl.
+class RunView {
+public:
+    virtual ~RunView() = default;
+
+    virtual void SetEditPresentStatus(const std::string& text) = 0;
+    virtual void SetEditTime(const std::string& text) = 0;
+    virtual void SetTextStatus(const std::string& text) = 0;
+    virtual void SetProgressBar1(int position) = 0; // 0 to 100
+    virtual void SetBtnAdStartEnabled(bool enabled) = 0;
+    virtual void SetBtnAdStopEnabled(bool enabled) = 0;
+    // The menus "ファイル(&F)" and "データ解析(&A)".
+    virtual void DisableMenus() = 0;
+    virtual void EnableMenus() = 0;
+
+    // Shows the charts for the record's ChNum, sets their titles and clears the series.
+    virtual void SetupCharts() = 0;
+    // Appends points to series 0 to 3 (channels 0 to 3); x in the display unit, y the
+    // engineering value. x ascends within a burst.
+    virtual void AppendChartPoints(int series, std::span<const double> x,
+                                   std::span<const double> y) = 0;
+    // Lays the charts out for the record's ChNum.
+    virtual void Panel2Resize() = 0;
+};
+
+} // namespace tessary
