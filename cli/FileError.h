@@ -1,0 +1,22 @@
+#pragma once
+
+#include "data/Errors.h"
+
+#include <string>
+
+namespace tessary {
+
+// An input/output error of the tool that knows which file it concerns, so that the error
+// line names that file rather than the command's input.
+class FileError : public InOutError {
+public:
+    FileError(std::string path, const std::string& message)
+        : InOutError(message), path_(std::move(path)) {}
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace tessary

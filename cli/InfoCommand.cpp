@@ -1,0 +1,88 @@
+#include "cli/InfoCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/DataFileFormat.h"
+#include "cli/ExitCodes.h"
+#include "cli/HeaderReport.h"
+#include "cli/ReportErrors.h"
+#include "cli/SdfHeaderLoader.h"
+#include "cli/StatusConsole.h"
+#include "cli/TerminalDialogs.h"
+#include "cli/UsageError.h"
+#include "data/TFrmSDFdata.h"
+
+#include <cstdio>
+
+namespace tessary {
+
+namespace {
+
+constexpr OptionSpec Options[] = {{"json", '\0', false}};
+
+} // namespace
+
+std::string_view InfoCommand::Summary() const {
+    return "print the header of an SDF or TSD file";
+}
+
+std::string_view InfoCommand::Help() const {
+    return "Usage: tessary-cli info FILE [--json]\n"
+           "\n"
+           "Prints every header field of the SDF or TSD file FILE and its channel table\n"
+           "(one row for each channel and each per-burst value), texts in UTF-8. For an\n"
+           "SDF file also the block size, the header size in 256-byte units and the number\n"
+           "of whole blocks in the file. An SDF file of an old layout (1 to 3) is reported\n"
+           "as it is and left unchanged; `tessary-cli upgrade` converts it.\n"
+           "\n"
+           "The format is taken from the extension (.sdf, .tsd in any case), otherwise\n"
+           "from the first bytes of the file.\n"
+           "\n"
+           "Options:\n"
+           "  --json      print one JSON object with the keys format, version, Memo, ChNum,\n"
+           "              BurstValueNum, DataNum, SInterval, SITUnit, Iteration, BInterval,\n"
+           "              BITUnit, StartTime (days since 1899-12-30), StartTimeText,\n"
+           "              Channels (list of {Item, Unit, A, B}) and, for SDF, BlockBytes,\n"
+           "              HeaderBlocks and BlocksPresent. Units are names (\"msec\");\n"
+           "              numbers JSON cannot hold are null.\n"
+           "  -h, --help  show this text\n"
+           "\n"
+           "Exit status: 0 printed, 1 the file cannot be read, 2 wrong usage.\n";
+}
+
+int InfoCommand::Run(const std::vector<std::string>& args) {
+    const CommandLine line(args, Options);
+    if (line.Positionals().size() != 1) {
+        throw UsageError("info needs exactly one FILE");
+    }
+    const std::string& path = line.Positionals()[0];
+    StatusConsole console;
+    TerminalDialogs dialogs(console, path, QuestionPolicy::AnswerYes, nullptr);
+    return ReportErrors(dialogs, [&] {
+        const auto format = DetectDataFormat(path);
+        if (!format) {
+            dialogs.Error("not an SDF or TSD file (extension .sdf or .tsd expected)");
+            return ExitFailed;
+        }
+        TFrmSDFdata holder(dialogs);
+        std::string report;
+        if (*format == DataFormat::Sdf) {
+            SdfHeaderLoader loader(holder);
+            if (!loader.Load(path)) {
+                return ExitFailed;
+            }
+            const HeaderReport header(holder.Record(), "SDF", loader.Layout().Version,
+                                      &loader.Layout());
+            report = line.Has("json") ? header.Json() : header.Text(path);
+        } else {
+            if (!holder.ReadTsdHeader(path)) {
+                return ExitFailed;
+            }
+            const HeaderReport header(holder.Record(), "TSD", TsdVersion(path), nullptr);
+            report = line.Has("json") ? header.Json() : header.Text(path);
+        }
+        std::fwrite(report.data(), 1, report.size(), stdout);
+        return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+    });
+}
+
+} // namespace tessary

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessary {
+
+// The tool's stderr: status and error lines always, a one-line progress bar only when
+// stderr is a terminal. A line printed while the bar shows clears the bar first and draws
+// it again below the line.
+class StatusConsole {
+public:
+    StatusConsole();                     // stderr
+    StatusConsole(int fd, bool drawBar); // for another descriptor
+
+    bool DrawsBar() const { return drawBar_; }
+
+    void Line(std::string_view text);
+    // Text without a line end, for a question; the bar is cleared first.
+    void Prompt(std::string_view text);
+    // Percent 0 to 100 (clamped) and a short text beside the bar; redrawn only on change.
+    void Bar(std::int32_t percent, std::string_view text);
+    void ClearBar();
+
+private:
+    void Put(std::string_view bytes);
+    void DrawBar();
+
+    int fd_;
+    bool drawBar_;
+    bool barShown_ = false;
+    std::int32_t percent_ = -1;
+    std::string barText_;
+};
+
+} // namespace tessary

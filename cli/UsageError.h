@@ -1,0 +1,13 @@
+#pragma once
+
+#include <stdexcept>
+
+namespace tessary {
+
+// A command line that does not say what to do: unknown option, missing value, bad number.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace tessary
