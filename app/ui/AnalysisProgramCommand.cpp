@@ -1,19 +1,20 @@
 #include "app/ui/AnalysisProgramCommand.h"
 
-#include <QFileDialog>
+#include "app/ui/FileDialogs.h"
 
 namespace tessary {
 
-AnalysisProgramCommand::AnalysisProgramCommand(Dialogs& dialogs, QWidget* parent)
-    : parent_(parent), program_(dialogs, *this) {}
+AnalysisProgramCommand::AnalysisProgramCommand(Dialogs& dialogs, FileDialogs& fileDialogs,
+                                               QWidget* parent)
+    : fileDialogs_(fileDialogs), parent_(parent), program_(dialogs, *this) {}
 
 std::optional<std::string> AnalysisProgramCommand::ChooseProgramFile(const std::string& current) {
-    const QString chosen =
-        QFileDialog::getOpenFileName(parent_, QString(), QString::fromStdString(current));
-    if (chosen.isEmpty()) {
+    const auto chosen =
+        fileDialogs_.OpenFileName(parent_, QString(), QString(), QString::fromStdString(current));
+    if (!chosen) {
         return std::nullopt;
     }
-    return chosen.toStdString();
+    return chosen->toStdString();
 }
 
 } // namespace tessary

@@ -9,15 +9,18 @@
 
 namespace tessary {
 
-// The analysis-program commands of the main window with the real open dialog
-// (OpenDialogApplicationSoft: no filter, no title of its own). TForm1 forwards:
+class FileDialogs;
+
+// The analysis-program commands of the main window. The program file is chosen with
+// fileDialogs.OpenFileName (OpenDialogApplicationSoft: no filter, no starting folder of its
+// own, the current choice proposed). TForm1 forwards:
 //   "Orvaneの実行(&E)"       → Run(values.ApplicationSoftware, ProgramDir, EditFileName's text)
 //   AssignApplicationClick → Assign(values.ApplicationSoftware)
 // where values.ApplicationSoftware is the chosen program that the parameter files keep.
 // Paths are UTF-8.
 class AnalysisProgramCommand : public ProgramFileChooser {
 public:
-    AnalysisProgramCommand(Dialogs& dialogs, QWidget* parent);
+    AnalysisProgramCommand(Dialogs& dialogs, FileDialogs& fileDialogs, QWidget* parent);
 
     void Run(std::string& chosen, const std::string& programDir, const std::string& dataFileName) {
         program_.Run(chosen, programDir, dataFileName);
@@ -27,6 +30,7 @@ public:
     std::optional<std::string> ChooseProgramFile(const std::string& current) override;
 
 private:
+    FileDialogs& fileDialogs_;
     QPointer<QWidget> parent_;
     AnalysisProgram program_;
 };
