@@ -1,0 +1,171 @@
+#include "upgrade/OldFormatUpgrade.h"
+
+#include "data/Errors.h"
+#include "data/FileNames.h"
+#include "data/PosixFile.h"
+#include "data/TFrmSDFdata.h"
+#include "upgrade/BlockFileWriter.h"
+#include "upgrade/OldBurstReader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <limits>
+#include <optional>
+#include <system_error>
+
+namespace tessary {
+
+namespace {
+
+const char* const ProgressTitle = "ただ今、データ形式の更新中．．．．";
+
+constexpr std::int64_t SectorBytes = 256;
+constexpr std::int64_t ValuesPerSector = SectorBytes / 2;
+
+// k of n done, in percent rounded to the nearest integer, halves to the even neighbour.
+std::int32_t PercentDone(std::int64_t k, std::int64_t n) {
+    std::int64_t q = k * 100 / n;
+    const std::int64_t twice = 2 * (k * 100 % n);
+    if (twice > n || (twice == n && q % 2 == 1)) {
+        ++q;
+    }
+    return static_cast<std::int32_t>(q);
+}
+
+// The values of one burst in the current layout back into Samples and BurstValues.
+void StoreBurst(std::span<const unsigned char> block, MeasurementParameters& record) {
+    std::size_t i = 0;
+    const auto next = [&block, &i] {
+        const auto v = static_cast<std::int16_t>(block[i] | block[i + 1] << 8);
+        i += 2;
+        return v;
+    };
+    for (std::int32_t j = 0; j < record.DataNum; ++j) {
+        for (int c = 0; c < record.ChNum; ++c) {
+            record.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)] = next();
+        }
+    }
+    for (int e = 0; e < record.BurstValueNum; ++e) {
+        record.BurstValues[static_cast<std::size_t>(e)] = next();
+    }
+}
+
+// Makes a rename in the folder durable. The rename itself has already taken effect, so a
+// folder that cannot be synchronised changes nothing for the caller.
+void SyncFolder(const std::string& path) {
+    const std::string folder = FolderPart(path);
+    PosixFile dir;
+    if (dir.Open(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY)) {
+        dir.Sync();
+    }
+}
+
+} // namespace
+
+bool OldFormatUpgrade::UpgradeOldFormat(TFrmSDFdata& holder, int version, const std::string& path) {
+    MeasurementParameters& record = holder.Record();
+    if (version < 1 || version > 3) {
+        throw RangeError("The SDF layout " + std::to_string(version) + " of " + path +
+                         " is not an old layout that can be converted");
+    }
+    if (record.Iteration < 0) {
+        throw RangeError("The file " + path + " declares a negative number of bursts (" +
+                         std::to_string(record.Iteration) + ")");
+    }
+    const std::string temporary = FolderPart(path) + std::string(UpgradeTemporaryName);
+    if (temporary == path) {
+        throw InOutError("The file " + path +
+                         " has the name of the temporary file of the conversion and cannot "
+                         "be converted in place");
+    }
+    if (version == 1) {
+        const UnitValue sampling = ReduceMilliseconds(record.SInterval);
+        record.SInterval = sampling.Value;
+        record.SITUnit = sampling.Unit;
+        const UnitValue burst = ReduceMilliseconds(record.BInterval);
+        record.BInterval = burst.Value;
+        record.BITUnit = burst.Unit;
+    }
+
+    const std::string remembered = record.TargetFileName;
+    std::optional<BlockFileWriter> out;
+    try {
+        out.emplace(temporary);
+        const bool replaced = Convert(holder, path, temporary, *out);
+        record.TargetFileName = remembered;
+        return replaced;
+    } catch (...) {
+        progress_.Hide();
+        if (out) {
+            out->Discard();
+        }
+        record.TargetFileName = remembered;
+        throw;
+    }
+}
+
+bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path,
+                               const std::string& temporary, BlockFileWriter& out) {
+    MeasurementParameters& record = holder.Record();
+    if (!holder.WriteSdfHeader(temporary)) {
+        throw InOutError("The header cannot be written to the file " + temporary);
+    }
+    holder.AllocateBuffersAfterRead(path);
+    record.TargetFileName = temporary;
+    progress_.StartProgress(ProgressTitle);
+    record.ComputeDerivedSizes();
+
+    const bool complete = CopyBursts(record, path, out);
+    progress_.Hide();
+    if (!complete) {
+        out.Discard();
+        return false;
+    }
+    out.Commit();
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        throw InOutError("The file " + path + " cannot be replaced by its converted copy " +
+                         temporary + ": " + std::generic_category().message(errno) +
+                         "; the file is left as it was");
+    }
+    SyncFolder(path);
+    return true;
+}
+
+bool OldFormatUpgrade::CopyBursts(MeasurementParameters& record, const std::string& path,
+                                  BlockFileWriter& out) {
+    const std::int64_t values = record.BlockBytes / 2;
+    const std::int64_t sectors = values / ValuesPerSector + (values % ValuesPerSector > 0 ? 1 : 0);
+    const std::int64_t headerBytes = std::int64_t{record.HeaderBlocks} * SectorBytes;
+    OldBurstReader in(path, headerBytes, sectors * SectorBytes, record.BlockBytes,
+                      record.Iteration);
+
+    int copied = 0;
+    for (int k = 0; k < record.Iteration; ++k) {
+        progress_.SetProgressPercent(PercentDone(k, record.Iteration));
+        if (progress_.CancelRequested()) {
+            break;
+        }
+        // The block writer takes only bursts with samples, at positions of 32 bits.
+        if (record.DataNum < 1 || record.ChNum < 1) {
+            throw InOutError("The file " + path + " declares bursts of " +
+                             std::to_string(record.DataNum) + " data in " +
+                             std::to_string(record.ChNum) +
+                             " channels, which cannot be written to " + record.TargetFileName);
+        }
+        const std::int64_t offset = headerBytes + std::int64_t{k} * record.BlockBytes;
+        if (offset > std::numeric_limits<std::int32_t>::max()) {
+            throw InOutError("Burst " + std::to_string(k + 1) + " of " + path +
+                             " would start at byte " + std::to_string(offset) + " of " +
+                             record.TargetFileName + ", beyond what an SDF file can address");
+        }
+        out.Write(offset, in.Burst(k));
+        ++copied;
+    }
+    if (copied > 0) {
+        StoreBurst(in.Burst(copied - 1), record);
+    }
+    return copied == record.Iteration;
+}
+
+} // namespace tessary
