@@ -1,7 +1,9 @@
 #include "cli/CliProgram.h"
 
 #include "cli/ExitCodes.h"
+#include "cli/ExportCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/UpgradeCommand.h"
 #include "cli/UsageError.h"
 
 #include <cstdio>
@@ -32,6 +34,8 @@ bool AsksForHelp(const std::vector<std::string>& args) {
 
 CliProgram::CliProgram() {
     commands_.push_back(std::make_unique<InfoCommand>());
+    commands_.push_back(std::make_unique<ExportCommand>());
+    commands_.push_back(std::make_unique<UpgradeCommand>());
 }
 
 std::string CliProgram::Overview() const {

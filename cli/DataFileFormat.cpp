@@ -55,4 +55,13 @@ int TsdVersion(const std::string& path) {
     return digit >= '0' && digit <= '9' ? digit - '0' : 0;
 }
 
+int SdfVersion(const std::string& path) {
+    const std::string head = FirstBytes(path, sdf::VersionOffset + 1);
+    if (!std::string_view(head).starts_with(sdf::Magic) || head.size() <= sdf::VersionOffset) {
+        return 0;
+    }
+    const char digit = head[sdf::VersionOffset];
+    return digit >= '0' && digit <= '9' ? digit - '0' : 0;
+}
+
 } // namespace tessary

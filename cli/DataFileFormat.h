@@ -15,4 +15,8 @@ std::optional<DataFormat> DetectDataFormat(const std::string& path);
 // "Time Series Data Text Format Ver."; 0 when it does not or cannot be read.
 int TsdVersion(const std::string& path);
 
+// The layout digit of an SDF file (offset 40); 0 when the file does not start with the SDF
+// text, has no digit there, or cannot be read.
+int SdfVersion(const std::string& path);
+
 } // namespace tessary
