@@ -1,12 +1,11 @@
 #include "app/ui/AnalysisProgramCommand.h"
 
-#include "app/ui/FileDialogs.h"
-
 namespace tessary {
 
-AnalysisProgramCommand::AnalysisProgramCommand(Dialogs& dialogs, FileDialogs& fileDialogs,
-                                               QWidget* parent)
-    : fileDialogs_(fileDialogs), parent_(parent), program_(dialogs, *this) {}
+AnalysisProgramCommand::AnalysisProgramCommand(Dialogs& dialogs, QWidget* parent,
+                                               FileDialogs* fileDialogs)
+    : fileDialogs_(fileDialogs != nullptr ? *fileDialogs : qtFileDialogs_), parent_(parent),
+      program_(dialogs, *this) {}
 
 std::optional<std::string> AnalysisProgramCommand::ChooseProgramFile(const std::string& current) {
     const auto chosen =

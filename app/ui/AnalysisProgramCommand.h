@@ -2,6 +2,7 @@
 
 #include "app/AnalysisProgram.h"
 #include "app/ProgramFileChooser.h"
+#include "app/ui/QtFileDialogs.h"
 #include "data/Dialogs.h"
 
 #include <QPointer>
@@ -9,18 +10,16 @@
 
 namespace tessary {
 
-class FileDialogs;
-
 // The analysis-program commands of the main window. The program file is chosen with
-// fileDialogs.OpenFileName (OpenDialogApplicationSoft: no filter, no starting folder of its
-// own, the current choice proposed). TForm1 forwards:
+// fileDialogs->OpenFileName, Qt's file dialog when none is given (OpenDialogApplicationSoft:
+// no filter, no starting folder of its own, the current choice proposed). TForm1 forwards:
 //   "Orvaneの実行(&E)"       → Run(values.ApplicationSoftware, ProgramDir, EditFileName's text)
 //   AssignApplicationClick → Assign(values.ApplicationSoftware)
 // where values.ApplicationSoftware is the chosen program that the parameter files keep.
 // Paths are UTF-8.
 class AnalysisProgramCommand : public ProgramFileChooser {
 public:
-    AnalysisProgramCommand(Dialogs& dialogs, FileDialogs& fileDialogs, QWidget* parent);
+    AnalysisProgramCommand(Dialogs& dialogs, QWidget* parent, FileDialogs* fileDialogs = nullptr);
 
     void Run(std::string& chosen, const std::string& programDir, const std::string& dataFileName) {
         program_.Run(chosen, programDir, dataFileName);
@@ -30,6 +29,7 @@ public:
     std::optional<std::string> ChooseProgramFile(const std::string& current) override;
 
 private:
+    QtFileDialogs qtFileDialogs_;
     FileDialogs& fileDialogs_;
     QPointer<QWidget> parent_;
     AnalysisProgram program_;

@@ -30,6 +30,10 @@ void HelpCommands::Keyword(const std::string& helpFileName, const std::string& k
     }
 }
 
+HelpViewer* HelpCommands::Viewer() const {
+    return viewer_;
+}
+
 bool HelpCommands::CheckHelpFile(const std::string& helpFileName) {
     if (!library_.Available()) {
         dialogs_.ShowError(std::string(HelpLibrary::LibraryName) + " が見つかりません");

@@ -32,7 +32,7 @@ public:
     void Keyword(const std::string& helpFileName, const std::string& keyword);
 
     // The help window once a command has opened it (nullptr before).
-    HelpViewer* Viewer() const { return viewer_; }
+    HelpViewer* Viewer() const;
 
 private:
     bool CheckHelpFile(const std::string& helpFileName);
