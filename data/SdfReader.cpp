@@ -23,8 +23,10 @@ const char* const CannotConvert = "旧式のデータ形式を変換できませ
 // ending inside its header.
 class FieldCursor {
 public:
-    FieldCursor(const std::vector<unsigned char>& bytes, std::size_t pos, const std::string& path)
-        : bytes_(bytes), pos_(pos), path_(path) {}
+    // `base` is the file offset of bytes[0].
+    FieldCursor(const std::vector<unsigned char>& bytes, std::size_t pos, std::size_t base,
+                const std::string& path)
+        : bytes_(bytes), pos_(pos), base_(base), path_(path) {}
 
     template <typename T> T Number() {
         using U = std::conditional_t<
@@ -55,13 +57,14 @@ private:
     void Need(std::size_t n) const {
         if (pos_ + n > bytes_.size()) {
             throw InOutError("The file " + path_ + " ends at byte " +
-                             std::to_string(bytes_.size()) +
+                             std::to_string(base_ + bytes_.size()) +
                              " inside its header (read past end of file)");
         }
     }
 
     const std::vector<unsigned char>& bytes_;
     std::size_t pos_;
+    std::size_t base_;
     const std::string& path_;
 };
 
@@ -126,7 +129,7 @@ bool SdfReader::Read(const std::string& path) {
         return false;
     }
 
-    FieldCursor fields(bytes, sdf::MemoOffset, path);
+    FieldCursor fields(bytes, sdf::MemoOffset, 0, path);
     record.Memo = fields.Text(sdf::MemoFieldBytes);
     const auto chNum = fields.Number<std::int16_t>();
     const auto burstValueNum = fields.Number<std::int16_t>();
@@ -158,7 +161,7 @@ bool SdfReader::Read(const std::string& path) {
 
     const std::vector<unsigned char> table =
         ReadPrefix(file, static_cast<std::size_t>(rows) * sdf::RowBytes, path);
-    FieldCursor rowFields(table, 0, path);
+    FieldCursor rowFields(table, 0, sdf::FixedHeaderBytes, path);
     for (int row = 0; row < rows; ++row) {
         const std::string names = rowFields.Text(sdf::ItemFieldBytes + sdf::UnitFieldBytes);
         ChannelSpec& spec = record.Channel(row);

@@ -2,6 +2,7 @@
 
 #include "data/Errors.h"
 #include "data/SdfReader.h"
+#include "data/StoppedRecording.h"
 #include "data/TsdReader.h"
 
 namespace tessary {
@@ -51,6 +52,10 @@ bool TFrmSDFdata::WriteTsdHeader(const std::string& path) {
 
 bool TFrmSDFdata::WriteTsdBlock(std::int32_t k) {
     return tsdWriter_.WriteBlock(record_, k);
+}
+
+void TFrmSDFdata::FinishStoppedRecording(const StoppedRun& run) {
+    StoppedRecording(*this).Finish(run);
 }
 
 void TFrmSDFdata::NormaliseAfterRead(const std::string& path) {

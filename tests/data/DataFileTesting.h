@@ -1,0 +1,111 @@
+#pragma once
+
+// Helpers of the data-file tests: a scratch folder, scripted message boxes, whole-file
+// reads and little-endian byte builders that spell out expected layouts by hand.
+#include "data/Dialogs.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace tessary::testing {
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tessary-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct ShownBox {
+    MessageKind Kind;
+    std::string Text;
+    MessageButtons Buttons;
+};
+
+// Answers questions from a script (No when it runs out) and keeps every box shown.
+class ScriptedDialogs : public Dialogs {
+public:
+    MessageAnswer Show(MessageKind kind, const std::string& text, MessageButtons buttons) override {
+        Shown.push_back({kind, text, buttons});
+        if (buttons == MessageButtons::Ok) {
+            return MessageAnswer::Ok;
+        }
+        if (Answers.empty()) {
+            return MessageAnswer::No;
+        }
+        const MessageAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+
+    std::deque<MessageAnswer> Answers;
+    std::vector<ShownBox> Shown;
+};
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Little-endian byte strings of the layouts' field types.
+inline std::string Le(std::uint64_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) {
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+    return out;
+}
+inline std::string I16(std::int16_t v) {
+    return Le(static_cast<std::uint16_t>(v), 2);
+}
+inline std::string I32(std::int32_t v) {
+    return Le(static_cast<std::uint32_t>(v), 4);
+}
+inline std::string U8(std::uint8_t v) {
+    return Le(v, 1);
+}
+inline std::string F32(float v) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &v, 4);
+    return Le(bits, 4);
+}
+inline std::string F64(double v) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, 8);
+    return Le(bits, 8);
+}
+inline std::string Padded(const std::string& text, std::size_t width) {
+    return text + std::string(width - text.size(), ' ');
+}
+
+} // namespace tessary::testing
