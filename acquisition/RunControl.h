@@ -9,9 +9,11 @@
 #include "data/Dialogs.h"
 #include "data/TFrmSDFdata.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tessary {
 
@@ -57,21 +59,26 @@ public:
 private:
     enum class Phase { Idle, InitialWait, Bursts };
 
+    // Runs one step; an error that escapes it ends a running run with the full stop first.
+    template <typename Step> void Guarded(Step&& step);
+    std::chrono::milliseconds WaitPass(double now);
     void BeginBursts(double now);
-    void WaitPass(double now);
     void StartBurst();
     void ShowRemainingTime(double now);
+    // Drains while words are ready, up to the time slice.
+    std::chrono::milliseconds DrainWhileReady();
     // One fetch and conversion; the number of words fetched.
     std::int32_t DrainRingBuffer();
     void ConvertScans(std::int32_t from, std::int32_t to);
+    // Ends the current burst: the next one is scheduled or the run finishes, and the burst
+    // is written. An interrupted burst has its unconverted scans marked missing.
     void CompleteBurst(bool interrupted);
     void StopInterruptMode();
-    // The stop of the stop button; `burstInterrupted` finishes the current burst as
+    // The stop of the stop button; `burstInterrupted` writes the current burst as
     // interrupted even when the card's interrupt mode was already stopped.
     void FullStop(bool burstInterrupted);
-    void EndRun();
     bool WriteHeader();
-    bool WriteBlock(std::int32_t index);
+    void WriteBlock(std::int32_t index);
     void ShowHeaderError();
 
     AdLib32& card_;
@@ -89,6 +96,9 @@ private:
     double waitEnd_ = 0.0;
     bool inPass_ = false;
     std::chrono::microseconds drainSlice_{4000};
+    // Chart points of one fetch, per plotted channel.
+    std::array<std::vector<double>, 4> chartX_;
+    std::array<std::vector<double>, 4> chartY_;
 };
 
 } // namespace tessary

@@ -43,6 +43,7 @@ public:
     static std::uint16_t VoltsToWord(double volts);
 
 private:
+    std::int64_t ScansToProduce() const;
     std::int64_t WordsProduced(std::int64_t now) const;
     std::uint16_t Word(std::int64_t scan, int channel);
     void Post(std::int64_t code, std::int64_t param);

@@ -1,0 +1,399 @@
+#include "acquisition/RunControl.h"
+
+#include "acquisition/MeasurementSetup.h"
+#include "data/DateTime.h"
+#include "data/Errors.h"
+#include "data/TimeUnits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+namespace tessary {
+
+namespace {
+
+constexpr std::int32_t MaxScansPerFetch = 32;
+constexpr auto BurstPassWait = std::chrono::milliseconds(1);
+constexpr auto MaxWaitingWait = std::chrono::milliseconds(20);
+constexpr auto IdleWait = std::chrono::milliseconds(1000);
+constexpr double MsPerDay = 86'400'000.0;
+
+// A progress-bar position: nearest integer, ties to even, held to the bar's range.
+int ProgressPosition(double percent) {
+    if (!(percent > 0)) {
+        return 0;
+    }
+    return percent >= 100 ? 100 : static_cast<int>(std::nearbyint(percent));
+}
+
+// How long to wait before looking again at something due in `days`.
+std::chrono::milliseconds WaitFor(double days) {
+    const double ms = std::ceil(days * MsPerDay);
+    if (!(ms > 0)) {
+        return std::chrono::milliseconds(0);
+    }
+    return ms >= static_cast<double>(MaxWaitingWait.count())
+               ? MaxWaitingWait
+               : std::chrono::milliseconds(static_cast<long long>(ms));
+}
+
+// Marks the pass as running so that a pass from inside it returns at once.
+class PassGuard {
+public:
+    explicit PassGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~PassGuard() { flag_ = false; }
+    PassGuard(const PassGuard&) = delete;
+    PassGuard& operator=(const PassGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+RunControl::RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& data,
+                       RunSettings& settings, RunView& view, Dialogs& dialogs, const Clock& clock)
+    : card_(card), window_(window), data_(data), settings_(settings), view_(view),
+      dialogs_(dialogs), clock_(clock) {}
+
+template <typename Step> void RunControl::Guarded(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+        if (Running()) {
+            FullStop(false);
+        }
+        throw;
+    }
+}
+
+bool RunControl::BtnAdStartClick(const ControlValues& controls) {
+    if (Running()) {
+        return false;
+    }
+    std::error_code error;
+    if (std::filesystem::exists(controls.FileName, error) &&
+        !dialogs_.Ask(MessageKind::Warning,
+                      "同名のファイルが存在します。\n上書きしてよろしいですか。")) {
+        return false;
+    }
+    if (!GatherSettings(controls, data_, settings_, dialogs_, view_)) {
+        return false;
+    }
+    fileType_ = controls.FileType == FileTypeTsd ? FileTypeTsd : FileTypeSdf;
+    if (!WriteHeader()) {
+        ShowHeaderError();
+        return false;
+    }
+    data_.Record().TargetFileName = settings_.FileName;
+    state_.StopRequested = false;
+    state_.BurstNumber = 0;
+    view_.SetupCharts();
+    view_.SetBtnAdStartEnabled(false);
+    view_.SetBtnAdStopEnabled(true);
+    view_.DisableMenus();
+    const double now = clock_.Now();
+    if (settings_.WaitTime > 0) {
+        waitStart_ = now;
+        waitEnd_ = now + settings_.WaitTime / SecondsPerDay;
+        phase_ = Phase::InitialWait;
+        view_.SetEditPresentStatus("計測待ち");
+    } else {
+        phase_ = Phase::Bursts;
+        Guarded([&] { BeginBursts(now); });
+    }
+    return Running();
+}
+
+void RunControl::BtnAdStopClick() {
+    if (Running()) {
+        FullStop(false);
+    }
+}
+
+std::chrono::milliseconds RunControl::Pass() {
+    if (inPass_) {
+        return BurstPassWait;
+    }
+    if (!Running()) {
+        return IdleWait;
+    }
+    const PassGuard guard(inPass_);
+    std::chrono::milliseconds wait = BurstPassWait;
+    Guarded([&] {
+        if (phase_ == Phase::InitialWait) {
+            wait = WaitPass(clock_.Now());
+        } else if (state_.IrqModeActive) {
+            wait = DrainWhileReady();
+        } else {
+            const double now = clock_.Now();
+            if (now >= state_.NextBurstTime) {
+                StartBurst();
+            } else {
+                ShowRemainingTime(now);
+                wait = WaitFor(state_.NextBurstTime - now);
+            }
+        }
+    });
+    return wait;
+}
+
+void RunControl::AppWindowProc(std::int64_t code, std::int64_t param) {
+    Guarded([&] {
+        if (code == CardEventRunning) {
+            view_.SetTextStatus("変換中");
+        } else if (code == CardEventOverflow) {
+            view_.SetTextStatus("リングバッファオーバーフロー");
+            if (Running()) {
+                FullStop(false);
+            }
+        } else if (code == CardEventFinished) {
+            view_.SetTextStatus("変換終了[" + std::to_string(param) + "]");
+        } else {
+            view_.SetTextStatus("変換異常で終了");
+            card_.AdStopIrqMode();
+            const bool converting = Running() && state_.IrqModeActive;
+            state_.IrqModeActive = false;
+            if (converting) {
+                CompleteBurst(true);
+            }
+        }
+    });
+}
+
+std::chrono::milliseconds RunControl::WaitPass(double now) {
+    if (now < waitEnd_) {
+        view_.SetProgressBar1(
+            ProgressPosition((now - waitStart_) * 100.0 / (waitEnd_ - waitStart_)));
+        view_.SetEditTime("開始まであと" + FormatSpan(waitEnd_ - now));
+        return WaitFor(waitEnd_ - now);
+    }
+    phase_ = Phase::Bursts;
+    BeginBursts(now);
+    return std::chrono::milliseconds(0);
+}
+
+void RunControl::BeginBursts(double now) {
+    data_.Record().StartTime = now;
+    state_.NextBurstTime = now;
+    // The header written at Start carries the old start time; now the real one is known.
+    if (!WriteHeader()) {
+        ShowHeaderError();
+        FullStop(false);
+    }
+}
+
+void RunControl::StartBurst() {
+    state_.ScansDone = 0;
+    const int result = ConfigureCard(card_, window_, data_.Record(), settings_, state_);
+    if (result == ConfigureOk) {
+        ++state_.BurstNumber;
+        state_.WordsRead = 0;
+        view_.SetEditPresentStatus(std::to_string(state_.BurstNumber) + "回目の計測");
+        view_.SetEditTime("");
+        view_.SetBtnAdStartEnabled(false);
+        view_.SetBtnAdStopEnabled(true);
+        view_.SetupCharts();
+        return;
+    }
+    static const char* const texts[] = {
+        "A/D カード検出エラー",
+        "A/D変換チャンネル設定エラー",
+        "サンプリング周期設定エラー",
+        "リングバッファ初期化エラー",
+        "リングバッファモード変換開始エラー",
+    };
+    dialogs_.ShowError(texts[-result - 1]);
+    FullStop(false);
+}
+
+void RunControl::ShowRemainingTime(double now) {
+    const MeasurementParameters& record = data_.Record();
+    const double remaining = state_.NextBurstTime - now;
+    view_.SetEditTime("残り時間：" + FormatSpan(remaining));
+    const long double burst = record.SInterval * TimeUnitAt(record.SITUnit).Seconds *
+                              (static_cast<long double>(record.DataNum) - 1) / SecondsPerDay;
+    const double pause = static_cast<double>(settings_.BurstIntervalDays - burst);
+    view_.SetProgressBar1(ProgressPosition((1.0 - remaining / pause) * 100.0));
+}
+
+std::chrono::milliseconds RunControl::DrainWhileReady() {
+    const auto deadline = std::chrono::steady_clock::now() + drainSlice_;
+    while (Running() && state_.IrqModeActive) {
+        if (DrainRingBuffer() == 0) {
+            return BurstPassWait;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            // Words were still flowing: come back at once, after the host's own events.
+            return std::chrono::milliseconds(0);
+        }
+    }
+    return std::chrono::milliseconds(0);
+}
+
+std::int32_t RunControl::DrainRingBuffer() {
+    if (!state_.RingBufferAllocated) {
+        return 0;
+    }
+    const MeasurementParameters& record = data_.Record();
+    const std::int64_t total = std::int64_t{record.DataNum} * record.ChNum;
+    const auto want = static_cast<std::int32_t>(std::min<std::int64_t>(
+        std::int64_t{MaxScansPerFetch} * record.ChNum, total - state_.WordsRead));
+    if (want <= 0) {
+        CompleteBurst(false);
+        return 0;
+    }
+    const std::int32_t r = card_.AdGetRingBuf(settings_.RawSamples, state_.WordsRead, want);
+    if (r == -1) {
+        view_.SetTextStatus("リングバッファオーバーフロー!");
+        card_.AdStopIrqMode();
+        state_.IrqModeActive = false;
+        FullStop(true);
+        return 0;
+    }
+    if (r < 0 || r > want) {
+        throw RangeError("The card library returned " + std::to_string(r) +
+                         " words for a request of " + std::to_string(want));
+    }
+    if (r == 0) {
+        return 0;
+    }
+    state_.WordsRead += r;
+    // Scans are converted once all their words are in, so the conversion never lags behind.
+    const std::int32_t scansReady = state_.WordsRead / record.ChNum;
+    ConvertScans(state_.ScansDone, scansReady);
+    state_.ScansDone = scansReady;
+    view_.SetProgressBar1(ProgressPosition(state_.ScansDone * 100.0 / record.DataNum));
+    view_.SetEditTime(record.DataNum > state_.ScansDone
+                          ? "残り変換回数：" + std::to_string(record.DataNum - state_.ScansDone)
+                          : std::string("終了"));
+    if (state_.WordsRead >= total) {
+        CompleteBurst(false);
+    }
+    return r;
+}
+
+void RunControl::ConvertScans(std::int32_t from, std::int32_t to) {
+    MeasurementParameters& record = data_.Record();
+    const int channels = record.ChNum;
+    const int plotted = std::min(channels, static_cast<int>(chartX_.size()));
+    for (int c = 0; c < plotted; ++c) {
+        chartX_[static_cast<std::size_t>(c)].clear();
+        chartY_[static_cast<std::size_t>(c)].clear();
+    }
+    for (std::int32_t i = from; i < to; ++i) {
+        const double x = i * settings_.DisplayInterval;
+        const std::uint16_t* raw = &settings_.RawSamples[static_cast<std::size_t>(i) * channels];
+        for (int c = 0; c < channels; ++c) {
+            const double v = card_.HexToVal(raw[c]) * 1000.0;
+            const std::int32_t stored = RoundHalfAway(v);
+            if (stored < std::numeric_limits<std::int16_t>::min() ||
+                stored > std::numeric_limits<std::int16_t>::max()) {
+                throw RangeError("Converted value " + std::to_string(v) +
+                                 " is out of the 16-bit range");
+            }
+            const auto channel = static_cast<std::size_t>(c);
+            record.Samples[channel][static_cast<std::size_t>(i)] =
+                static_cast<std::int16_t>(stored);
+            if (c < plotted) {
+                const ChannelSpec& spec = record.Channels[channel];
+                chartX_[channel].push_back(x);
+                chartY_[channel].push_back(static_cast<double>(spec.A) * v +
+                                           static_cast<double>(spec.B));
+            }
+        }
+    }
+    for (int c = 0; c < plotted; ++c) {
+        const auto channel = static_cast<std::size_t>(c);
+        if (!chartX_[channel].empty()) {
+            view_.AppendChartPoints(c, chartX_[channel], chartY_[channel]);
+        }
+    }
+}
+
+void RunControl::CompleteBurst(bool interrupted) {
+    MeasurementParameters& record = data_.Record();
+    if (interrupted) {
+        for (int c = 0; c < record.ChNum; ++c) {
+            auto& samples = record.Samples[static_cast<std::size_t>(c)];
+            std::fill(samples.begin() + state_.ScansDone, samples.end(), ErrorValue);
+        }
+    }
+    state_.IrqModeActive = false;
+    if (state_.BurstNumber == record.Iteration) {
+        state_.StopRequested = true;
+        view_.SetBtnAdStopEnabled(false);
+        view_.SetEditPresentStatus("変換終了");
+        view_.SetEditTime("");
+        view_.SetBtnAdStartEnabled(true);
+        view_.EnableMenus();
+        view_.SetProgressBar1(0);
+        phase_ = Phase::Idle;
+    } else {
+        state_.NextBurstTime = record.StartTime + state_.BurstNumber * settings_.BurstIntervalDays;
+        view_.SetEditPresentStatus(std::to_string(state_.BurstNumber + 1) + "回目の計測待ち");
+    }
+    WriteBlock(state_.BurstNumber - 1);
+}
+
+void RunControl::StopInterruptMode() {
+    if (state_.IrqModeActive) {
+        card_.AdStopIrqMode();
+        state_.IrqModeActive = false;
+        view_.SetTextStatus("停止");
+    }
+}
+
+void RunControl::FullStop(bool burstInterrupted) {
+    state_.StopRequested = true;
+    phase_ = Phase::Idle;
+    view_.SetBtnAdStopEnabled(false);
+    view_.SetEditPresentStatus("変換中止");
+    view_.SetEditTime("");
+    std::exception_ptr error;
+    const bool interrupted = burstInterrupted || state_.IrqModeActive;
+    if (interrupted || state_.BurstNumber > 0) {
+        StoppedRun run;
+        run.IrqModeActive = interrupted;
+        run.ScansDone = state_.ScansDone;
+        run.BurstNumber = state_.BurstNumber;
+        run.FileType = fileType_;
+        run.FileName = settings_.FileName;
+        try {
+            data_.FinishStoppedRecording(run);
+        } catch (...) {
+            error = std::current_exception();
+        }
+    }
+    StopInterruptMode();
+    view_.SetBtnAdStartEnabled(true);
+    view_.EnableMenus();
+    view_.SetProgressBar1(0);
+    if (error) {
+        std::rethrow_exception(error);
+    }
+}
+
+bool RunControl::WriteHeader() {
+    return fileType_ == FileTypeTsd ? data_.WriteTsdHeader(settings_.FileName)
+                                    : data_.WriteSdfHeader(settings_.FileName);
+}
+
+void RunControl::WriteBlock(std::int32_t index) {
+    // As with the card's own results, a block that cannot be written does not stop the run.
+    if (fileType_ == FileTypeTsd) {
+        data_.WriteTsdBlock(index);
+    } else {
+        data_.WriteSdfBlock(index);
+    }
+}
+
+void RunControl::ShowHeaderError() {
+    dialogs_.ShowError(settings_.FileName + " に書き込めません");
+}
+
+} // namespace tessary
