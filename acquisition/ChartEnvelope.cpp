@@ -140,12 +140,13 @@ void ChartEnvelope::PlotPoints(int pixels, std::vector<Point>& out) const {
         }
         bin = Column{};
     };
-    for (const Column& column : columns_) {
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        const Column& column = columns_[c];
         if (column.Empty) {
             continue;
         }
-        const double first = std::min(column.Min.X, column.Max.X);
-        const double position = std::floor((first - minX_) * scale);
+        const double start = origin_ + static_cast<double>(c) * width_;
+        const double position = std::floor((start - minX_) * scale);
         const int pixel =
             position <= 0.0 ? 0 : static_cast<int>(std::min<double>(position, bins - 1));
         if (pixel != binPixel) {

@@ -54,7 +54,8 @@ public:
 
     // Replaces `out` with the line for a plot `pixels` wide spanning MinX() to MaxX(): for
     // each pixel column the smallest and the largest point of the columns that begin in it,
-    // in x order, one point when both are the same. At most 2 × pixels points.
+    // in x order, one point when both are the same. At most 2 × pixels points; with at least
+    // as many columns in use as pixels, no point is drawn more than a pixel from its place.
     void PlotPoints(int pixels, std::vector<Point>& out) const;
 
 private:
