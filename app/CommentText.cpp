@@ -28,18 +28,31 @@ std::string EncodeComment(std::string_view comment) {
         DecodeComment(comment) == comment) {
         return std::string(comment);
     }
+    const std::string lines = WithCrLfLineBreaks(comment);
     std::string out;
-    out.reserve(comment.size() + 16);
-    for (std::size_t i = 0; i < comment.size(); ++i) {
-        const char c = comment[i];
+    out.reserve(lines.size() + 16);
+    for (const char c : lines) {
         if (c == '\\') {
             out += "\\\\";
-        } else if (c == '\r' || c == '\n') {
-            // CR LF, a lone CR and a lone LF are each one line break.
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c != '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string WithCrLfLineBreaks(std::string_view comment) {
+    std::string out;
+    out.reserve(comment.size() + 8);
+    for (std::size_t i = 0; i < comment.size(); ++i) {
+        const char c = comment[i];
+        if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < comment.size() && comment[i + 1] == '\n') {
                 ++i;
             }
-            out += "\\n";
+            out += "\r\n";
         } else {
             out += c;
         }

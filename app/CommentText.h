@@ -14,4 +14,8 @@ namespace tessary {
 std::string EncodeComment(std::string_view comment);
 std::string DecodeComment(std::string_view stored);
 
+// The comment with every line break (CR LF, a lone CR, a lone LF) written CR LF, as the
+// comment control holds them; a TSD header joins its memo lines with a lone CR.
+std::string WithCrLfLineBreaks(std::string_view comment);
+
 } // namespace tessary

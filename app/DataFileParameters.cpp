@@ -1,6 +1,7 @@
 #include "app/DataFileParameters.h"
 
 #include "app/ChannelTable.h"
+#include "app/CommentText.h"
 #include "app/StartupDefaults.h"
 #include "data/Cp932.h"
 #include "data/FileNames.h"
@@ -77,7 +78,7 @@ bool ReadParametersFromDataFile(const std::string& path, TFrmSDFdata& sdfData,
         }
     }
     record.ChNum = static_cast<std::int16_t>(shown);
-    values.Memo = Cp932ToUtf8(record.Memo);
+    values.Memo = WithCrLfLineBreaks(Cp932ToUtf8(record.Memo));
 
     if (!notice.empty()) {
         sdfData.MessageBoxes().ShowInformation(notice);

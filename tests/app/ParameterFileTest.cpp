@@ -1,0 +1,303 @@
+#include "app/ParameterFile.h"
+#include "app/CommentText.h"
+#include "app/ParameterCommands.h"
+#include "data/Cp932.h"
+#include "data/Errors.h"
+
+#include "RecordingDialogs.h"
+#include "TempFolder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace tessary;
+
+namespace {
+
+using Row = std::array<std::string, 5>;
+
+// Every control away from its start-up value.
+ControlValues ChangedValues() {
+    ControlValues values;
+    values.Left = -5;
+    values.Top = 40;
+    values.Width = 1024;
+    values.Height = 600;
+    values.WaitTime = "2.5";
+    values.Iteration = "12";
+    values.BurstInterval = "30";
+    values.BurstUnitIndex = 1;
+    values.SInterval = "250";
+    values.SampUnitIndex = 2;
+    values.DataNum = "2048";
+    values.ChNum = "4";
+    values.ChannelGrid = {{"No.", "項目名", "単位", "A", "B"},
+                          {"1", "温度", "℃", "0.0012346", "-273.15"},
+                          {"2", "表示ソフト", "kPa", "1.2346E6", "0"},
+                          {"3", "Ch 3 = x", "m/s", "1E-5", "5"},
+                          {"4", "", "", "abc", ""}};
+    values.Memo = "一行目\r\nC:\\data\\new\r\n\r\nend";
+    values.FileType = 1;
+    values.FileName = "/data/試験/run.tsd";
+    values.ApplicationSoftware = "/opt/Orvane/Orvane.EXE";
+    return values;
+}
+
+void ExpectSameValues(const ControlValues& a, const ControlValues& b) {
+    EXPECT_EQ(a.Left, b.Left);
+    EXPECT_EQ(a.Top, b.Top);
+    EXPECT_EQ(a.Width, b.Width);
+    EXPECT_EQ(a.Height, b.Height);
+    EXPECT_EQ(a.WaitTime, b.WaitTime);
+    EXPECT_EQ(a.Iteration, b.Iteration);
+    EXPECT_EQ(a.BurstInterval, b.BurstInterval);
+    EXPECT_EQ(a.BurstUnitIndex, b.BurstUnitIndex);
+    EXPECT_EQ(a.SInterval, b.SInterval);
+    EXPECT_EQ(a.SampUnitIndex, b.SampUnitIndex);
+    EXPECT_EQ(a.DataNum, b.DataNum);
+    EXPECT_EQ(a.ChNum, b.ChNum);
+    EXPECT_EQ(a.ChannelGrid, b.ChannelGrid);
+    EXPECT_EQ(a.Memo, b.Memo);
+    EXPECT_EQ(a.FileType, b.FileType);
+    EXPECT_EQ(a.FileName, b.FileName);
+    EXPECT_EQ(a.ApplicationSoftware, b.ApplicationSoftware);
+}
+
+} // namespace
+
+TEST(ParameterFile, ANewFileHoldsEveryKeyInTheWrittenOrderAndSpelling) {
+    TempFolder folder;
+    const std::string path = folder.File("new.apm");
+    ControlValues values;
+    values.ChannelGrid[1][1] = "温度";
+    values.FileName = "/d/ADdata.sdf";
+    WriteParameterFile(path, values);
+
+    const std::string expected = "[Form]\r\nLeft=203\r\nTop=178\r\nWidht=715\r\nHeight=452\r\n"
+                                 "[Parameters]\r\nWait Time=0\r\nIteration=1\r\nBurstInterval=1\r\n"
+                                 "Burst Time Unit=2\r\nSampling Interval=100\r\n"
+                                 "Sampling Time Unit=1\r\nNumber Of Data=512\r\n"
+                                 "Number of Channels=0\r\nMemo=\r\nFile Type=0\r\n"
+                                 "[Ch1]\r\nItem=\x89\xB7\x93\x78\r\nScale=mV\r\nCoef A=1\r\n"
+                                 "Coef B=0\r\n"
+                                 "[File]\r\nSave Name=/d/ADdata.sdf\r\nApplication Software=\r\n";
+    EXPECT_EQ(TempFolder::Read(path), expected);
+}
+
+TEST(ParameterFile, EveryKeyRoundTripsThroughTheFile) {
+    TempFolder folder;
+    const std::string path = folder.File("all.apm");
+    const ControlValues written = ChangedValues();
+    WriteParameterFile(path, written);
+
+    ControlValues read;
+    RecordingDialogs dialogs;
+    EXPECT_TRUE(ReadParameterFile(path, read, dialogs));
+    ExpectSameValues(read, written);
+    EXPECT_TRUE(dialogs.Information.empty());
+}
+
+TEST(ParameterFile, OneAndFourChannelsAreStoredAsListPositions) {
+    TempFolder folder;
+    RecordingDialogs dialogs;
+    ControlValues four = ChangedValues();
+    WriteParameterFile(folder.File("four.apm"), four);
+    ControlValues one = ChangedValues();
+    one.ChNum = "1";
+    one.ChannelGrid.resize(2);
+    WriteParameterFile(folder.File("one.apm"), one);
+
+    EXPECT_NE(TempFolder::Read(folder.File("four.apm")).find("Number of Channels=3\r\n"),
+              std::string::npos);
+    EXPECT_NE(TempFolder::Read(folder.File("one.apm")).find("Number of Channels=0\r\n"),
+              std::string::npos);
+
+    ControlValues read = ChangedValues();
+    ReadParameterFile(folder.File("one.apm"), read, dialogs);
+    EXPECT_EQ(read.ChNum, "1");
+    EXPECT_EQ(read.ChannelGrid, one.ChannelGrid);
+    ReadParameterFile(folder.File("four.apm"), read, dialogs);
+    EXPECT_EQ(read.ChNum, "4");
+    EXPECT_EQ(read.ChannelGrid, four.ChannelGrid);
+}
+
+TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {
+    TempFolder folder;
+    const std::string path = folder.File("shrink.apm");
+    WriteParameterFile(path, ChangedValues());
+    ControlValues two = ChangedValues();
+    two.ChNum = "2";
+    two.ChannelGrid.resize(3);
+    two.ChannelGrid[2][1] = "圧力";
+    WriteParameterFile(path, two);
+
+    const std::string bytes = TempFolder::Read(path);
+    EXPECT_NE(bytes.find("[Ch3]\r\nItem=Ch 3 = x\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("[Ch4]\r\n"), std::string::npos);
+
+    ControlValues read;
+    RecordingDialogs dialogs;
+    ReadParameterFile(path, read, dialogs);
+    EXPECT_EQ(read.ChNum, "2");
+    EXPECT_EQ(read.ChannelGrid, two.ChannelGrid);
+}
+
+TEST(ParameterFile, MissingFileSectionsAndKeysKeepTheCurrentValues) {
+    TempFolder folder;
+    const ControlValues current = ChangedValues();
+    RecordingDialogs dialogs;
+
+    ControlValues fromMissing = current;
+    EXPECT_TRUE(ReadParameterFile(folder.File("none.apm"), fromMissing, dialogs));
+    ExpectSameValues(fromMissing, current);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("none.apm")));
+
+    // No [File] section, same file type: data-file name and analysis program stay.
+    const std::string path = folder.File("nofile.apm");
+    TempFolder::Write(path, "[parameters]\r\nITERATION = 99\r\nfile type=1\r\n");
+    ControlValues read = current;
+    ReadParameterFile(path, read, dialogs);
+    EXPECT_EQ(read.Iteration, "99");
+    EXPECT_EQ(read.FileName, current.FileName);
+    EXPECT_EQ(read.ApplicationSoftware, current.ApplicationSoftware);
+    EXPECT_EQ(read.Memo, current.Memo);
+    EXPECT_EQ(read.ChannelGrid, current.ChannelGrid);
+}
+
+TEST(ParameterFile, HandWrittenValuesThatTheControlsCannotHold) {
+    TempFolder folder;
+    const std::string path = folder.File("odd.apm");
+    TempFolder::Write(path, "[Form]\r\nLeft=abc\r\nTop= +17 \r\nWidht=12.5\r\nHeight=-0\r\n"
+                            "[Parameters]\r\nBurst Time Unit=3\r\nSampling Time Unit=-1\r\n"
+                            "File Type=7\r\n");
+    ControlValues read;
+    read.FileName = "/d/run.sdf";
+    RecordingDialogs dialogs;
+    ReadParameterFile(path, read, dialogs);
+    EXPECT_EQ(read.Left, 203);
+    EXPECT_EQ(read.Top, 17);
+    EXPECT_EQ(read.Width, 715);
+    EXPECT_EQ(read.Height, 0);
+    EXPECT_EQ(read.BurstUnitIndex, -1);
+    EXPECT_EQ(read.SampUnitIndex, -1);
+    // The type is taken as TSD, and the name follows as the file-type choice makes it.
+    EXPECT_EQ(read.FileType, 1);
+    EXPECT_EQ(read.FileName, "/d/run.tsd");
+}
+
+TEST(ParameterFile, AChannelCountTheListCannotShowIsLoadedAsFarAsPossibleAndTold) {
+    TempFolder folder;
+    const std::string many = folder.File("many.apm");
+    std::string bytes = "[Parameters]\r\nNumber of Channels=7\r\n";
+    for (int k = 1; k <= 8; ++k) {
+        bytes += "[Ch" + std::to_string(k) + "]\r\nItem=c" + std::to_string(k) + "\r\n";
+    }
+    TempFolder::Write(many, bytes);
+    RecordingDialogs dialogs;
+    ControlValues read;
+    ReadParameterFile(many, read, dialogs);
+    EXPECT_EQ(read.ChNum, "4");
+    ASSERT_EQ(read.ChannelGrid.size(), 5u);
+    EXPECT_EQ(read.ChannelGrid[4], (Row{"4", "c4", "mV", "1", "0"}));
+    ASSERT_EQ(dialogs.Information.size(), 1u);
+    EXPECT_NE(dialogs.Information[0].find("8"), std::string::npos);
+
+    const std::string negative = folder.File("negative.apm");
+    TempFolder::Write(negative, "[Parameters]\r\nNumber of Channels=-2\r\n");
+    ControlValues two = ChangedValues();
+    two.ChNum = "2";
+    two.ChannelGrid.resize(3);
+    ReadParameterFile(negative, two, dialogs);
+    EXPECT_EQ(two.ChNum, "2");
+    EXPECT_EQ(two.ChannelGrid.size(), 3u);
+    EXPECT_EQ(dialogs.Information.size(), 2u);
+
+    // Even without a current selection the list ends with one.
+    ControlValues none;
+    none.ChNum = "";
+    ReadParameterFile(negative, none, dialogs);
+    EXPECT_EQ(none.ChNum, "1");
+    EXPECT_EQ(none.ChannelGrid.size(), 2u);
+}
+
+TEST(CommentText, OneLineCommentsAreStoredAsTypedAndEveryCommentReadsBack) {
+    const std::string asTyped[] = {"", "計測 1 回目", "C:\\data\\x", "ends with \\", "表示ソフト"};
+    for (const std::string& comment : asTyped) {
+        EXPECT_EQ(EncodeComment(comment), comment);
+        EXPECT_EQ(DecodeComment(EncodeComment(comment)), comment);
+    }
+    EXPECT_EQ(EncodeComment("a\r\nb\\c"), "a\\nb\\\\c");
+    const std::string escaped[] = {"C:\\new", "a\\\\b", "a\r\nb", "\r\n", "x\\\r\n\\n"};
+    for (const std::string& comment : escaped) {
+        EXPECT_EQ(EncodeComment(comment).find_first_of("\r\n"), std::string::npos);
+        EXPECT_EQ(DecodeComment(EncodeComment(comment)), comment);
+    }
+    // Lone CR or LF, as another editor may give them, come back as CR LF.
+    EXPECT_EQ(DecodeComment(EncodeComment("a\nb\rc")), "a\r\nb\r\nc");
+}
+
+TEST(ParameterFile, TheCommentsSecondBytesAreNotMistakenForBackslashes) {
+    TempFolder folder;
+    const std::string path = folder.File("memo.apm");
+    ControlValues values;
+    values.Memo = "表示\r\nソフト";
+    WriteParameterFile(path, values);
+    EXPECT_NE(TempFolder::Read(path).find("Memo=" + Utf8ToCp932("表示\\nソフト") + "\r\n"),
+              std::string::npos);
+    ControlValues read;
+    RecordingDialogs dialogs;
+    ReadParameterFile(path, read, dialogs);
+    EXPECT_EQ(read.Memo, values.Memo);
+}
+
+TEST(ParameterCommands, SaveWritesAnApmFileUnderTheChosenName) {
+    TempFolder folder;
+    EXPECT_EQ(SaveParameters(folder.File("setup"), ChangedValues()), folder.File("setup.apm"));
+    EXPECT_EQ(SaveParameters(folder.File("setup.txt"), ControlValues()), folder.File("setup.apm"));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("setup")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("setup.txt")));
+    ControlValues read;
+    RecordingDialogs dialogs;
+    ReadParameterFile(folder.File("setup.apm"), read, dialogs);
+    ControlValues expected;
+    expected.ChannelGrid[1][0] = "1"; // a load numbers the rows from 1
+    ExpectSameValues(read, expected);
+}
+
+TEST(ParameterCommands, RefusedSavesRaiseTheErrorWithThePath) {
+    TempFolder folder;
+    const std::string path = folder.File("missing-folder/setup.apm");
+    try {
+        SaveParameters(folder.File("missing-folder/setup"), ControlValues());
+        ADD_FAILURE() << "no error";
+    } catch (const InOutError& error) {
+        EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+    }
+}
+
+TEST(ParameterCommands, LoadTakesOnlyApmSdfAndTsdNamesInAnyCase) {
+    TempFolder folder;
+    RecordingDialogs dialogs;
+    TFrmSDFdata sdfData(dialogs);
+    std::uint16_t samplingUnitIndex = 1;
+    const ControlValues saved = ChangedValues();
+    WriteParameterFile(folder.File("set.apm"), saved);
+    std::filesystem::copy_file(folder.File("set.apm"), folder.File("SET.APM"));
+    std::filesystem::copy_file(folder.File("set.apm"), folder.File("set.ini"));
+
+    ControlValues values;
+    EXPECT_FALSE(LoadParameters(folder.File("set.ini"), sdfData, values, samplingUnitIndex));
+    ExpectSameValues(values, ControlValues());
+    EXPECT_TRUE(LoadParameters(folder.File("SET.APM"), sdfData, values, samplingUnitIndex));
+    ExpectSameValues(values, saved);
+    EXPECT_TRUE(LoadParameters(folder.File("typed.apm"), sdfData, values, samplingUnitIndex));
+    ExpectSameValues(values, saved);
+}
+
+TEST(ParameterCommands, BrowseFolderIsSetOnlyWhenTheFolderExists) {
+    TempFolder folder;
+    const std::string programDir = folder.Path() + "/";
+    EXPECT_EQ(DataFileBrowseFolder(programDir + "run.sdf", "/nowhere/"), programDir);
+    EXPECT_EQ(DataFileBrowseFolder("run.sdf", programDir), programDir);
+    EXPECT_EQ(DataFileBrowseFolder(programDir + "gone/run.sdf", programDir), "");
+}
