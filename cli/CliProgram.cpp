@@ -3,6 +3,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/ExportCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/RecordCommand.h"
 #include "cli/UpgradeCommand.h"
 #include "cli/UsageError.h"
 
@@ -33,6 +34,7 @@ bool AsksForHelp(const std::vector<std::string>& args) {
 } // namespace
 
 CliProgram::CliProgram() {
+    commands_.push_back(std::make_unique<RecordCommand>());
     commands_.push_back(std::make_unique<InfoCommand>());
     commands_.push_back(std::make_unique<ExportCommand>());
     commands_.push_back(std::make_unique<UpgradeCommand>());

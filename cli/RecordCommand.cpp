@@ -1,0 +1,278 @@
+#include "cli/RecordCommand.h"
+
+#include "acquisition/CardMessageQueue.h"
+#include "acquisition/RunControl.h"
+#include "acquisition/SimulatedCard.h"
+#include "acquisition/TextConversions.h"
+#include "app/ParameterFile.h"
+#include "app/StartupDefaults.h"
+#include "cli/CommandLine.h"
+#include "cli/ExitCodes.h"
+#include "cli/OptionNumbers.h"
+#include "cli/ProgramFolder.h"
+#include "cli/RecordStopRule.h"
+#include "cli/ReportErrors.h"
+#include "cli/StatusConsole.h"
+#include "cli/StopSignals.h"
+#include "cli/TerminalDialogs.h"
+#include "cli/TerminalRunView.h"
+#include "cli/UsageError.h"
+#include "data/FileNames.h"
+#include "data/TFrmSDFdata.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <thread>
+#include <time.h>
+#include <unistd.h>
+
+namespace tessary {
+
+namespace {
+
+using Seconds = std::chrono::duration<double>;
+
+constexpr OptionSpec Options[] = {
+    {"output", 'o', true},
+    {"type", '\0', true},
+    {"card-config", '\0', true},
+    {"stop-after-seconds", '\0', true},
+    {"stop-after-bursts", '\0', true},
+    {"stop-in-burst", '\0', true},
+    {"yes", 'y', false},
+};
+
+constexpr auto DrainSlice = std::chrono::microseconds(4000);
+const char* const Completed = "変換終了";
+
+RecordStopRule StopRuleOf(const CommandLine& line) {
+    RecordStopRule rule;
+    if (const auto s = line.Value("stop-after-seconds")) {
+        rule.AfterSeconds = Seconds(ParseSeconds("stop-after-seconds", *s));
+    }
+    if (const auto n = line.Value("stop-after-bursts")) {
+        rule.AfterBursts = ParseCount("stop-after-bursts", *n);
+    }
+    if (const auto bn = line.Value("stop-in-burst")) {
+        const BurstScans at = ParseBurstScans("stop-in-burst", *bn);
+        rule.InBurst = at.Burst;
+        rule.InBurstScans = at.Scans;
+    }
+    return rule;
+}
+
+// A sleep that a stop signal cuts short (nanosleep returns on EINTR).
+void SleepFor(Seconds time) {
+    if (time <= Seconds::zero()) {
+        return;
+    }
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time).count();
+    timespec request{static_cast<time_t>(ns / 1'000'000'000),
+                     static_cast<long>(ns % 1'000'000'000)};
+    ::nanosleep(&request, nullptr);
+}
+
+bool Readable(const std::string& path, std::string& why) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        why = std::string("cannot be opened (") + std::strerror(errno) + ")";
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+std::string CurrentFolder() {
+    std::error_code error;
+    const std::string folder = std::filesystem::current_path(error).string();
+    return error || folder.empty() ? std::string("./") : folder + "/";
+}
+
+} // namespace
+
+std::string_view RecordCommand::Summary() const {
+    return "record the measurement of an APM file on the simulated card";
+}
+
+std::string_view RecordCommand::Help() const {
+    return "Usage: tessary-cli record PARAMS.apm [-o FILE] [--type sdf|tsd]\n"
+           "                          [--card-config SIM.ini] [--stop-after-seconds S]\n"
+           "                          [--stop-after-bursts N] [--stop-in-burst B:N] [--yes]\n"
+           "\n"
+           "Runs the measurement that the parameter file PARAMS.apm describes, as the\n"
+           "window's Start button does with the same settings: the header of the data file,\n"
+           "the wait before the first burst, then one burst after another on the burst\n"
+           "interval's schedule, each written as a block. The card is the simulated card,\n"
+           "configured by SIM.ini or else by AdLibSim.ini beside tessary-cli.\n"
+           "\n"
+           "The state texts of the window are printed on stderr one line each (\"計測待ち\",\n"
+           "\"1回目の計測\", \"変換中\", \"2回目の計測待ち\", ..., \"変換終了\" or \"変換中止\"); "
+           "on a\n"
+           "terminal a progress bar shows the countdown and the burst's progress.\n"
+           "\n"
+           "Ctrl-C, SIGTERM and the stop options press the Stop button: the interrupted\n"
+           "burst is written with its missing samples marked and the header is corrected to\n"
+           "the bursts begun, so the file is complete.\n"
+           "\n"
+           "Options:\n"
+           "  -o, --output FILE        the data file, instead of the APM file's Save Name\n"
+           "  --type sdf|tsd           the file type, instead of the APM file's File Type;\n"
+           "                           without -o the Save Name gets the type's extension\n"
+           "  --card-config SIM.ini    the simulated card's settings ([Card] Present, Kind,\n"
+           "                           FailStep, AbnormalEndScan, RingBufferWords;\n"
+           "                           [Ch1]..[Ch8] Signal=sine|square|ramp|noise,\n"
+           "                           Amplitude, Offset, Frequency)\n"
+           "  --stop-after-seconds S   stop S seconds after the run began (this may fall\n"
+           "                           into the wait before the first burst)\n"
+           "  --stop-after-bursts N    stop right after burst N completed\n"
+           "  --stop-in-burst B:N      stop during burst B (from 1) as soon as at least N of\n"
+           "                           its scans were converted; N below the number of data\n"
+           "  -y, --yes                overwrite an existing data file without asking\n"
+           "  -h, --help               show this text\n"
+           "\n"
+           "Without --yes an existing data file is only overwritten after the question\n"
+           "\"同名のファイルが存在します。 上書きしてよろしいですか。\" is answered y on the "
+           "terminal.\n"
+           "\n"
+           "Exit status: 0 the run completed or was stopped, 1 the run could not start or\n"
+           "ended in an error (for example a ring-buffer overflow), 2 wrong usage, 3 the\n"
+           "data file exists and was not to be overwritten.\n";
+}
+
+int RecordCommand::Run(const std::vector<std::string>& args) {
+    const CommandLine line(args, Options);
+    if (line.Positionals().size() != 1) {
+        throw UsageError("record needs exactly one PARAMS.apm");
+    }
+    const RecordStopRule rule = StopRuleOf(line);
+    std::optional<int> fileType;
+    if (const auto type = line.Value("type")) {
+        if (*type == "sdf" || *type == "SDF") {
+            fileType = FileTypeSdf;
+        } else if (*type == "tsd" || *type == "TSD") {
+            fileType = FileTypeTsd;
+        } else {
+            throw UsageError("--type: \"" + *type + "\" is not sdf or tsd");
+        }
+    }
+    const std::string& apm = line.Positionals()[0];
+
+    StatusConsole console;
+    const StopSignals signals;
+    TerminalDialogs dialogs(
+        console, apm, line.Has("yes") ? QuestionPolicy::AnswerYes : QuestionPolicy::Ask, &signals);
+    return ReportErrors(dialogs, [&] {
+        std::string why;
+        if (!Readable(apm, why)) {
+            dialogs.Error(why);
+            return ExitFailed;
+        }
+        TFrmSDFdata holder(dialogs);
+        ApplyStartupDefaults(holder.Record());
+        ControlValues controls = StartupControlValues(holder.Record(), CurrentFolder());
+        ReadParameterFile(apm, controls, dialogs);
+        if (fileType) {
+            if (!line.Has("output") && *fileType != controls.FileType) {
+                controls.FileName =
+                    ReplaceExtension(controls.FileName, *fileType == FileTypeTsd ? ".tsd" : ".sdf");
+            }
+            controls.FileType = *fileType;
+        }
+        if (const auto output = line.Value("output")) {
+            controls.FileName = *output;
+        }
+        if (controls.FileName.empty()) {
+            dialogs.Error("no data file: the file has no Save Name; give -o FILE");
+            return ExitFailed;
+        }
+        if (rule.InBurst) {
+            std::int32_t dataNum = 0;
+            try {
+                dataNum = TextToInt(controls.DataNum);
+            } catch (const ConversionError&) {
+                dataNum = 0; // GatherSettings reports the text when the run starts
+            }
+            if (dataNum > 0 && rule.InBurstScans >= dataNum) {
+                throw UsageError("--stop-in-burst: " + std::to_string(rule.InBurstScans) +
+                                 " scans are not below the number of data (" +
+                                 std::to_string(dataNum) + ")");
+            }
+        }
+
+        std::string cardConfig = ProgramFolder() + SimulatedCardIniName;
+        if (const auto config = line.Value("card-config")) {
+            cardConfig = *config;
+            dialogs.SetSubject(cardConfig);
+            if (!Readable(cardConfig, why)) {
+                dialogs.Error(why);
+                return ExitFailed;
+            }
+        }
+        dialogs.SetSubject(cardConfig);
+        SimulatedCard card(SimulatedCardSettings::Load(cardConfig));
+        if (!DetectCard(card)) {
+            dialogs.Error("AD変換カードが入っていません。");
+            return ExitFailed;
+        }
+
+        dialogs.SetSubject(controls.FileName);
+        CardMessageQueue messages;
+        RunSettings settings;
+        TerminalRunView view(console);
+        const SystemClock clock;
+        RunControl run(card, messages, holder, settings, view, dialogs, clock);
+        const auto begin = std::chrono::steady_clock::now();
+        const int shownBefore = dialogs.MessagesShown();
+        if (!run.BtnAdStartClick(controls)) {
+            if (dialogs.CouldNotAsk()) {
+                dialogs.Error("the file exists; give --yes to overwrite it");
+                return ExitCancelled;
+            }
+            if (dialogs.AnsweredNo()) {
+                dialogs.Error("the file exists and is left as it was");
+                return ExitCancelled;
+            }
+            if (dialogs.MessagesShown() == shownBefore) {
+                dialogs.Error("the settings of " + apm + " are out of range; nothing recorded");
+            }
+            return ExitFailed;
+        }
+
+        bool stoppedHere = false;
+        while (run.Running()) {
+            run.SetDrainSlice(rule.WatchesScans(run.State()) ? std::chrono::microseconds(0)
+                                                             : DrainSlice);
+            const auto wait = run.Pass();
+            messages.DeliverTo(run);
+            if (!run.Running()) {
+                break;
+            }
+            const Seconds since = std::chrono::steady_clock::now() - begin;
+            if (signals.Raised() || rule.Due(run.State(), since)) {
+                stoppedHere = true;
+                run.BtnAdStopClick();
+                messages.DeliverTo(run);
+                break;
+            }
+            Seconds sleep = wait;
+            if (const auto left = rule.TimeLeft(since); left && *left < sleep) {
+                sleep = *left;
+            }
+            SleepFor(sleep);
+        }
+        console.ClearBar();
+        if (stoppedHere || view.PresentStatus() == Completed) {
+            return ExitOk;
+        }
+        if (dialogs.MessagesShown() > shownBefore) {
+            return ExitFailed; // the run has shown why it ended
+        }
+        dialogs.Error("the run ended early: " +
+                      (view.CardStatus().empty() ? view.PresentStatus() : view.CardStatus()));
+        return ExitFailed;
+    });
+}
+
+} // namespace tessary

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "acquisition/RunView.h"
+#include "cli/StatusConsole.h"
+
+#include <string>
+
+namespace tessary {
+
+// What run control shows, on the tool's stderr: each new state text (EditPresentStatus,
+// TextStatus) as one line; the progress and the countdown text (ProgressBar1, EditTime) as
+// the bar on a terminal. Buttons, menus and charts have nothing to show here.
+class TerminalRunView final : public RunView {
+public:
+    explicit TerminalRunView(StatusConsole& console) : console_(console) {}
+
+    void SetEditPresentStatus(const std::string& text) override;
+    void SetEditTime(const std::string& text) override;
+    void SetTextStatus(const std::string& text) override;
+    void SetProgressBar1(int position) override;
+    void SetBtnAdStartEnabled(bool) override {}
+    void SetBtnAdStopEnabled(bool) override {}
+    void DisableMenus() override {}
+    void EnableMenus() override {}
+    void SetupCharts() override {}
+    void AppendChartPoints(int, std::span<const double>, std::span<const double>) override {}
+    void Panel2Resize() override {}
+
+    const std::string& PresentStatus() const { return presentStatus_; }
+    const std::string& CardStatus() const { return cardStatus_; }
+
+private:
+    StatusConsole& console_;
+    std::string presentStatus_;
+    std::string cardStatus_;
+    std::string time_;
+    int position_ = 0;
+};
+
+} // namespace tessary
