@@ -3,6 +3,7 @@
 // Helpers of the data-file tests: a scratch folder, scripted message boxes, whole-file
 // reads and little-endian byte builders that spell out expected layouts by hand.
 #include "data/Dialogs.h"
+#include "data/MeasurementParameters.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -106,6 +107,21 @@ inline std::string F64(double v) {
 }
 inline std::string Padded(const std::string& text, std::size_t width) {
     return text + std::string(width - text.size(), ' ');
+}
+
+inline const std::string SdfMagic = "Standard Burst-Interval Data Format Ver.";
+
+// The fixed SDF header as the layout table spells it.
+inline std::string FixedHeader(const MeasurementParameters& r, char version = '4') {
+    return Padded(SdfMagic + version, 50) + Padded(r.Memo, 160) + I16(r.ChNum) +
+           I16(r.BurstValueNum) + I32(r.DataNum) + I32(r.SInterval) + U8(r.SITUnit) +
+           I16(r.Iteration) + I32(r.BInterval) + U8(r.BITUnit) + F64(r.StartTime) +
+           std::string(18, ' ');
+}
+
+// One 32-byte row of the SDF channel table.
+inline std::string Row(const ChannelSpec& c) {
+    return Padded(c.Item, 16) + Padded(c.Unit, 8) + F32(c.A) + F32(c.B);
 }
 
 } // namespace tessary::testing

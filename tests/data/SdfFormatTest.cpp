@@ -16,7 +16,6 @@ using namespace tessary::testing;
 
 namespace {
 
-const std::string Magic = "Standard Burst-Interval Data Format Ver.";
 const std::string FormatDiffers = "フォーマットが違います。";
 const std::string OldQuestion = "データの形式が旧式です。更新してよろしいですか。";
 
@@ -35,17 +34,6 @@ void FillRecord(MeasurementParameters& r, int channels, int values = 0) {
         r.Channels[static_cast<std::size_t>(row)] = {"Ch." + std::to_string(row + 1), "mV",
                                                      1.0f + static_cast<float>(row), -0.5f};
     }
-}
-
-// The fixed header as the layout table spells it, for layout 4.
-std::string FixedHeader(const MeasurementParameters& r, char version = '4') {
-    return Padded(Magic + version, 50) + Padded(r.Memo, 160) + I16(r.ChNum) + I16(r.BurstValueNum) +
-           I32(r.DataNum) + I32(r.SInterval) + U8(r.SITUnit) + I16(r.Iteration) + I32(r.BInterval) +
-           U8(r.BITUnit) + F64(r.StartTime) + std::string(18, ' ');
-}
-
-std::string Row(const ChannelSpec& c) {
-    return Padded(c.Item, 16) + Padded(c.Unit, 8) + F32(c.A) + F32(c.B);
 }
 
 struct SdfFile : ::testing::Test {
@@ -251,7 +239,7 @@ namespace {
 
 // A layout-1 header: interval fields in milliseconds, no unit bytes, 20 reserved bytes.
 std::string VersionOneHeader() {
-    return Padded(Magic + "1", 50) + Padded("old", 160) + I16(2) + I16(0) + I32(100) + I32(250) +
+    return Padded(SdfMagic + "1", 50) + Padded("old", 160) + I16(2) + I16(0) + I32(100) + I32(250) +
            I16(3) + I32(60000) + F64(40000.25) + std::string(20, ' ') +
            Row({"A", "V", 1.0f, 0.0f}) + Row({"B", "mV", 2.0f, 1.0f}) + std::string(192, ' ');
 }
