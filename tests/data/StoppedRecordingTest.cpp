@@ -171,6 +171,7 @@ INSTANTIATE_TEST_SUITE_P(BothFormats, StoppedRecordingTest,
                          ::testing::Values(FileTypeSdf, FileTypeTsd), [](const auto& info) {
                              return info.param == FileTypeTsd ? "Tsd" : "Sdf";
                          });
+INSTANTIATE_TEST_SUITE_P(SdfOnly, SdfStoppedRecordingTest, ::testing::Values(FileTypeSdf));
 
 namespace {
 
