@@ -357,6 +357,11 @@ void RunControl::FullStop(bool burstInterrupted) {
     std::exception_ptr error;
     const bool interrupted = burstInterrupted || state_.IrqModeActive;
     if (interrupted || state_.BurstNumber > 0) {
+        // A run without a burst count keeps 0 in its header while it records; stopped, it
+        // is lowered like any other count to the bursts begun.
+        if (data_.Record().Iteration <= 0) {
+            data_.Record().Iteration = std::numeric_limits<std::int16_t>::max();
+        }
         StoppedRun run;
         run.IrqModeActive = interrupted;
         run.ScansDone = state_.ScansDone;

@@ -1,0 +1,225 @@
+#pragma once
+
+// Test doubles of the acquisition tests: a clock stepped by hand, message boxes answered
+// from a script, a view that records what run control shows, a card library that delivers
+// scripted words, and a scratch folder.
+#include "acquisition/AdLib32.h"
+#include "acquisition/RunView.h"
+#include "data/Clock.h"
+#include "data/Dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tessary::testing {
+
+inline constexpr double Second = 1.0 / 86400.0;
+
+class FakeClock final : public Clock {
+public:
+    double Now() const override { return now; }
+    void Advance(double seconds) { now += seconds * Second; }
+    double now = 46000.5;
+};
+
+struct ShownBox {
+    MessageKind Kind;
+    std::string Text;
+};
+
+class ScriptedDialogs final : public Dialogs {
+public:
+    MessageAnswer Show(MessageKind kind, const std::string& text, MessageButtons buttons) override {
+        shown.push_back({kind, text});
+        if (buttons == MessageButtons::Ok) {
+            return MessageAnswer::Ok;
+        }
+        return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    bool answerYes = true;
+    std::vector<ShownBox> shown;
+};
+
+// Keeps the last value of every field and every text in order.
+class RecordingView final : public RunView {
+public:
+    void SetEditPresentStatus(const std::string& text) override {
+        presentStatus = text;
+        presentHistory.push_back(text);
+    }
+    void SetEditTime(const std::string& text) override {
+        timeText = text;
+        timeHistory.push_back(text);
+    }
+    void SetTextStatus(const std::string& text) override { textStatus = text; }
+    void SetProgressBar1(int position) override {
+        progress = position;
+        progressHistory.push_back(position);
+    }
+    void SetBtnAdStartEnabled(bool enabled) override { startEnabled = enabled; }
+    void SetBtnAdStopEnabled(bool enabled) override { stopEnabled = enabled; }
+    void DisableMenus() override { menusEnabled = false; }
+    void EnableMenus() override { menusEnabled = true; }
+    void SetupCharts() override {
+        ++setupCharts;
+        for (auto& s : series) {
+            s.clear();
+        }
+    }
+    void AppendChartPoints(int index, std::span<const double> x,
+                           std::span<const double> y) override {
+        auto& s = series.at(static_cast<std::size_t>(index));
+        for (std::size_t k = 0; k < x.size(); ++k) {
+            s.push_back({x[k], y[k]});
+        }
+    }
+    void Panel2Resize() override { ++panelResizes; }
+
+    struct Point {
+        double x;
+        double y;
+    };
+    std::string presentStatus = "未変換";
+    std::string timeText;
+    std::string textStatus = "停止";
+    int progress = 0;
+    bool startEnabled = true;
+    bool stopEnabled = false;
+    bool menusEnabled = true;
+    int setupCharts = 0;
+    int panelResizes = 0;
+    std::vector<std::string> presentHistory;
+    std::vector<std::string> timeHistory;
+    std::vector<int> progressHistory;
+    std::array<std::vector<Point>, 4> series;
+};
+
+// A card library whose calls answer as told. Words are delivered from `words` (the burst's
+// raw words in scan order, repeated for every burst); `ready` says how many words the card
+// has produced so far in the current burst, and `chunk` caps one AdGetRingBuf answer.
+class ScriptedCard final : public AdLib32 {
+public:
+    std::int32_t AdGetCardResource(std::int32_t, std::int32_t tryNumber, std::int32_t& kind,
+                                   std::int32_t& ioBase, std::int32_t& irq) override {
+        tries.push_back(tryNumber);
+        if (tryNumber != answeringTry) {
+            return 1;
+        }
+        kind = 2;
+        ioBase = 0x300;
+        irq = 5;
+        return 0;
+    }
+    std::int32_t AdSetParamAuto(CardMessagePoster& window, std::int32_t) override {
+        calls.push_back("SetParamAuto");
+        poster = &window;
+        return failStep == 1 ? 1 : 0;
+    }
+    std::int32_t AdSetChannel(std::int16_t chNum, const std::array<std::int16_t, 8>&) override {
+        calls.push_back("SetChannel");
+        return failStep == 2 ? chNum + 1 : chNum;
+    }
+    std::int32_t AdSetFreq(CardMessagePoster&, std::uint16_t, std::uint16_t) override {
+        calls.push_back("SetFreq");
+        return failStep == 3 ? 1 : 0;
+    }
+    void AdFreeRingBuf() override { calls.push_back("FreeRingBuf"); }
+    void AdStopIrqMode() override { calls.push_back("StopIrqMode"); }
+    std::int32_t AdAllocRingBuf(CardMessagePoster&, std::int32_t words, std::int32_t) override {
+        calls.push_back("AllocRingBuf");
+        ringWords = words;
+        return failStep == 4 ? 1 : 0;
+    }
+    std::int32_t AdStartIrqRingMode(CardMessagePoster&, std::int32_t) override {
+        calls.push_back("StartIrqRingMode");
+        if (failStep == 5) {
+            return 1;
+        }
+        delivered = 0;
+        ++bursts;
+        return 0;
+    }
+    std::int32_t AdGetRingBuf(std::span<std::uint16_t> destination, std::int32_t position,
+                              std::int32_t count) override {
+        requests.push_back(count);
+        if (overflowNow) {
+            return -1;
+        }
+        if (position != delivered) {
+            ADD_FAILURE_AT(__FILE__, __LINE__);
+        }
+        std::int64_t n = std::min<std::int64_t>({count, ready - delivered, chunk});
+        n = std::max<std::int64_t>(n, 0);
+        for (std::int64_t k = 0; k < n; ++k) {
+            destination[static_cast<std::size_t>(position + k)] =
+                words[static_cast<std::size_t>(delivered + k) % words.size()];
+        }
+        delivered += n;
+        return static_cast<std::int32_t>(n);
+    }
+    double HexToVal(std::uint16_t word) override { return hexToVal(word); }
+
+    int answeringTry = 0;
+    int failStep = 0;
+    bool overflowNow = false;
+    std::vector<std::uint16_t> words = {2048};
+    std::int64_t ready = 0;
+    std::int64_t chunk = 1 << 30;
+    std::int64_t delivered = 0;
+    std::int32_t ringWords = 0;
+    int bursts = 0;
+    std::function<double(std::uint16_t)> hexToVal = [](std::uint16_t w) {
+        return (w - 2048) * 10.0 / 2048.0;
+    };
+    CardMessagePoster* poster = nullptr;
+    std::vector<int> tries;
+    std::vector<std::string> calls;
+    std::vector<std::int32_t> requests;
+};
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tessary-acq-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::int16_t Int16At(const std::string& bytes, std::size_t offset) {
+    return static_cast<std::int16_t>(static_cast<unsigned char>(bytes.at(offset)) |
+                                     static_cast<unsigned char>(bytes.at(offset + 1)) << 8);
+}
+
+} // namespace tessary::testing

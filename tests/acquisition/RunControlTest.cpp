@@ -1,0 +1,471 @@
+#include "AcquisitionTesting.h"
+
+#include "acquisition/CardMessageQueue.h"
+#include "acquisition/RunControl.h"
+#include "data/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace tessary;
+using namespace tessary::testing;
+
+namespace {
+
+class RunControlTest : public ::testing::Test {
+protected:
+    RunControlTest() {
+        controls.FileName = folder.File("run.sdf");
+        controls.WaitTime = "0";
+        controls.SInterval = "1";
+        controls.SampUnitIndex = 1; // msec
+        controls.BurstInterval = "1";
+        controls.BurstUnitIndex = 0; // sec
+        SetChannels(1);
+        SetBurst(100, 3);
+    }
+
+    void SetChannels(int count) {
+        controls.ChNum = std::to_string(count);
+        controls.ChannelGrid.resize(1);
+        for (int k = 0; k < count; ++k) {
+            controls.ChannelGrid.push_back(
+                {std::to_string(k), "Ch." + std::to_string(k + 1), "mV", "1", "0"});
+        }
+    }
+    void SetBurst(int dataNum, int iteration) {
+        controls.DataNum = std::to_string(dataNum);
+        controls.Iteration = std::to_string(iteration);
+    }
+    std::int64_t BurstWords() const {
+        return std::int64_t{data.Record().DataNum} * data.Record().ChNum;
+    }
+
+    void Start() { ASSERT_TRUE(run.BtnAdStartClick(controls)); }
+    void Pass() {
+        run.Pass();
+        messages.DeliverTo(run);
+    }
+    // The card produces the whole burst; one pass drains it.
+    void FinishBurst() {
+        card.ready = BurstWords();
+        Pass();
+    }
+
+    std::int16_t Stored(const std::string& bytes, int block, int step, int channel) const {
+        const auto& r = data.Record();
+        const std::size_t offset = 256 * static_cast<std::size_t>(HeaderBlocksFor(r.ChNum)) +
+                                   static_cast<std::size_t>(block) * r.DataNum * r.ChNum * 2 +
+                                   (static_cast<std::size_t>(step) * r.ChNum + channel) * 2;
+        return Int16At(bytes, offset);
+    }
+    std::int16_t HeaderIteration() const { return Int16At(ReadAll(controls.FileName), 223); }
+    std::size_t FileSize() const { return std::filesystem::file_size(controls.FileName); }
+    std::size_t SizeWithBlocks(int blocks) const {
+        const auto& r = data.Record();
+        return 256 * static_cast<std::size_t>(HeaderBlocksFor(r.ChNum)) +
+               static_cast<std::size_t>(blocks) * r.DataNum * r.ChNum * 2;
+    }
+
+    ScratchFolder folder;
+    FakeClock clock;
+    ScriptedDialogs dialogs;
+    RecordingView view;
+    ScriptedCard card;
+    CardMessageQueue messages;
+    TFrmSDFdata data{dialogs};
+    RunSettings settings;
+    RunControl run{card, messages, data, settings, view, dialogs, clock};
+    ControlValues controls;
+};
+
+TEST_F(RunControlTest, DrainsAtMost32ScansPerFetchAndEndsAfterTheLastWord) {
+    SetChannels(2);
+    SetBurst(100, 1);
+    Start();
+    Pass();
+    EXPECT_EQ(view.presentStatus, "1回目の計測");
+    card.ready = 200;
+    Pass();
+    EXPECT_EQ(card.requests, (std::vector<std::int32_t>{64, 64, 64, 8}));
+    EXPECT_EQ(run.State().WordsRead, 200);
+    EXPECT_EQ(run.State().ScansDone, 100);
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(view.presentStatus, "変換終了");
+    EXPECT_EQ(FileSize(), SizeWithBlocks(1));
+}
+
+TEST_F(RunControlTest, ConvertsHalfAwayAndPlotsTheUnroundedValue) {
+    SetBurst(3, 1);
+    controls.ChannelGrid[1][3] = "2";
+    controls.ChannelGrid[1][4] = "1";
+    card.hexToVal = [](std::uint16_t w) { return w == 1 ? 0.0125 : -0.0125; };
+    card.words = {1, 2, 1};
+    Start();
+    Pass();
+    FinishBurst();
+    const auto& samples = data.Record().Samples[0];
+    EXPECT_EQ(samples[0], 13);
+    EXPECT_EQ(samples[1], -13);
+    ASSERT_EQ(view.series[0].size(), 3u);
+    EXPECT_DOUBLE_EQ(view.series[0][0].y, 26.0);
+    EXPECT_DOUBLE_EQ(view.series[0][1].y, -24.0);
+    // 3 msec last less than 10 of any unit: the points stay in msec, one apart.
+    EXPECT_DOUBLE_EQ(view.series[0][2].x, 2.0);
+    const std::string bytes = ReadAll(controls.FileName);
+    EXPECT_EQ(Stored(bytes, 0, 0, 0), 13);
+    EXPECT_EQ(Stored(bytes, 0, 1, 0), -13);
+}
+
+TEST_F(RunControlTest, ShowsTheConversionsLeftAfterEveryFetch) {
+    SetBurst(100, 1);
+    Start();
+    Pass();
+    card.chunk = 10;
+    card.ready = 100;
+    Pass();
+    std::vector<std::string> expected;
+    for (int left = 90; left > 0; left -= 10) {
+        expected.push_back("残り変換回数：" + std::to_string(left));
+    }
+    expected.push_back("終了");
+    expected.push_back(""); // the run's end clears the field
+    const auto& history = view.timeHistory;
+    ASSERT_GE(history.size(), expected.size());
+    EXPECT_EQ(
+        std::vector<std::string>(history.end() - static_cast<long>(expected.size()), history.end()),
+        expected);
+    EXPECT_EQ(view.progressHistory.back(), 0);
+    EXPECT_EQ(view.progressHistory[view.progressHistory.size() - 2], 100);
+}
+
+TEST_F(RunControlTest, StoresEveryChannelButPlotsOnlyTheFirstFour) {
+    SetChannels(6);
+    SetBurst(10, 1);
+    std::vector<std::uint16_t> words;
+    for (int c = 0; c < 6; ++c) {
+        words.push_back(static_cast<std::uint16_t>(2048 + 205 * c)); // about c volts
+    }
+    card.words = words;
+    Start();
+    Pass();
+    FinishBurst();
+    for (std::size_t c = 0; c < 4; ++c) {
+        EXPECT_EQ(view.series[c].size(), 10u);
+    }
+    const std::string bytes = ReadAll(controls.FileName);
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(Stored(bytes, 0, 9, c), RoundHalfAway((205 * c) * 10.0 / 2048 * 1000));
+    }
+}
+
+TEST_F(RunControlTest, KeepsTheFixedScheduleAndCatchesUpWithoutSkipping) {
+    const double t0 = clock.now;
+    Start();
+    Pass();
+    EXPECT_DOUBLE_EQ(data.Record().StartTime, t0);
+    FinishBurst();
+    EXPECT_EQ(view.presentStatus, "2回目の計測待ち");
+    EXPECT_DOUBLE_EQ(run.State().NextBurstTime, t0 + Second);
+    clock.Advance(0.5);
+    Pass();
+    EXPECT_EQ(view.timeText, "残り時間：00:00:00");
+    EXPECT_EQ(card.bursts, 1);
+    clock.Advance(0.6);
+    Pass();
+    EXPECT_EQ(view.presentStatus, "2回目の計測");
+    // Burst 2 ends 5 s late: burst 3 follows at once.
+    clock.Advance(5);
+    FinishBurst();
+    EXPECT_EQ(view.presentStatus, "3回目の計測待ち");
+    Pass();
+    EXPECT_EQ(view.presentStatus, "3回目の計測");
+    FinishBurst();
+    EXPECT_EQ(view.presentStatus, "変換終了");
+    EXPECT_FALSE(run.Running());
+    EXPECT_TRUE(view.startEnabled);
+    EXPECT_FALSE(view.stopEnabled);
+    EXPECT_TRUE(view.menusEnabled);
+    EXPECT_EQ(FileSize(), SizeWithBlocks(3));
+    EXPECT_EQ(HeaderIteration(), 3);
+
+    // A second run records exactly like the first.
+    dialogs.answerYes = true;
+    Start();
+    Pass();
+    EXPECT_EQ(view.presentStatus, "1回目の計測");
+    EXPECT_EQ(run.State().BurstNumber, 1);
+}
+
+TEST_F(RunControlTest, AnIterationOfZeroRecordsUntilStop) {
+    SetBurst(10, 0);
+    Start();
+    for (int burst = 1; burst <= 5; ++burst) {
+        Pass();
+        FinishBurst();
+        clock.Advance(1);
+    }
+    EXPECT_TRUE(run.Running());
+    EXPECT_EQ(view.presentStatus, "6回目の計測待ち");
+    run.BtnAdStopClick();
+    EXPECT_EQ(FileSize(), SizeWithBlocks(5));
+    EXPECT_EQ(HeaderIteration(), 5) << "the header states the bursts recorded";
+}
+
+TEST_F(RunControlTest, PauseProgressCountsFromTheLastSampleOfTheBurst) {
+    controls.SInterval = "100";
+    controls.BurstInterval = "1";
+    controls.BurstUnitIndex = 1; // min
+    SetBurst(512, 2);
+    Start();
+    Pass();
+    clock.Advance(51.1);
+    FinishBurst();
+    clock.Advance(60 - 51.1 - 4.45);
+    Pass();
+    EXPECT_EQ(view.timeText, "残り時間：00:00:04");
+    EXPECT_EQ(view.progress, 50);
+}
+
+TEST_F(RunControlTest, InitialWaitCountsDownAndRewritesTheHeaderWithTheRealStart) {
+    controls.WaitTime = "90000"; // 25 hours
+    data.Record().StartTime = 1000.0;
+    const double t0 = clock.now;
+    Start();
+    EXPECT_EQ(view.presentStatus, "計測待ち");
+    Pass();
+    EXPECT_EQ(view.timeText, "開始まであと01:00:00");
+    EXPECT_EQ(view.progress, 0);
+    clock.Advance(45000);
+    Pass();
+    EXPECT_EQ(view.progress, 50);
+    EXPECT_EQ(view.timeText, "開始まであと12:30:00");
+    EXPECT_EQ(card.bursts, 0);
+    clock.Advance(45001);
+    Pass();
+    TFrmSDFdata reader(dialogs);
+    ASSERT_TRUE(reader.ReadSdfHeader(controls.FileName));
+    EXPECT_DOUBLE_EQ(reader.Record().StartTime, clock.now);
+    EXPECT_GT(clock.now, t0);
+    EXPECT_EQ(reader.Record().Iteration, 3);
+    Pass();
+    EXPECT_EQ(view.presentStatus, "1回目の計測");
+}
+
+TEST_F(RunControlTest, StopDuringTheInitialWaitKeepsTheHeaderOnly) {
+    controls.WaitTime = "10";
+    Start();
+    Pass();
+    run.BtnAdStopClick();
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(view.presentStatus, "変換中止");
+    EXPECT_EQ(view.timeText, "");
+    EXPECT_EQ(view.progress, 0);
+    EXPECT_TRUE(view.startEnabled);
+    EXPECT_FALSE(view.stopEnabled);
+    EXPECT_TRUE(view.menusEnabled);
+    EXPECT_EQ(FileSize(), SizeWithBlocks(0));
+    EXPECT_EQ(HeaderIteration(), 3);
+    EXPECT_EQ(card.bursts, 0);
+}
+
+TEST_F(RunControlTest, StopWithinABurstWritesItWithTheMissingScansMarked) {
+    SetBurst(512, 5);
+    Start();
+    for (int burst = 1; burst <= 2; ++burst) {
+        Pass();
+        FinishBurst();
+        clock.Advance(1);
+    }
+    Pass();
+    card.ready = 100;
+    Pass();
+    EXPECT_EQ(run.State().ScansDone, 100);
+    run.BtnAdStopClick();
+    EXPECT_EQ(view.textStatus, "停止");
+    EXPECT_EQ(card.calls.back(), "StopIrqMode");
+    EXPECT_EQ(HeaderIteration(), 3);
+    EXPECT_EQ(FileSize(), SizeWithBlocks(3));
+    const std::string bytes = ReadAll(controls.FileName);
+    EXPECT_EQ(Stored(bytes, 2, 99, 0), 0);
+    EXPECT_EQ(Stored(bytes, 2, 100, 0), ErrorValue);
+    EXPECT_EQ(Stored(bytes, 2, 511, 0), ErrorValue);
+    // Stop is only for a running run.
+    run.BtnAdStopClick();
+    EXPECT_EQ(HeaderIteration(), 3);
+}
+
+TEST_F(RunControlTest, StopBetweenBurstsLowersTheBurstCount) {
+    SetBurst(20, 5);
+    Start();
+    for (int burst = 1; burst <= 2; ++burst) {
+        Pass();
+        FinishBurst();
+        clock.Advance(1);
+    }
+    run.BtnAdStopClick();
+    EXPECT_EQ(HeaderIteration(), 2);
+    EXPECT_EQ(FileSize(), SizeWithBlocks(2));
+    EXPECT_EQ(card.bursts, 2);
+}
+
+TEST_F(RunControlTest, CardMessagesSetTheStatusAndOverflowStopsTheRun) {
+    SetBurst(50, 3);
+    Start();
+    Pass();
+    run.AppWindowProc(CardEventRunning, 0);
+    EXPECT_EQ(view.textStatus, "変換中");
+    run.AppWindowProc(CardEventFinished, 512);
+    EXPECT_EQ(view.textStatus, "変換終了[512]");
+    card.ready = 20;
+    Pass();
+    run.AppWindowProc(CardEventOverflow, 0);
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(view.presentStatus, "変換中止");
+    EXPECT_EQ(view.textStatus, "停止");
+    EXPECT_EQ(HeaderIteration(), 1);
+    EXPECT_EQ(Stored(ReadAll(controls.FileName), 0, 20, 0), ErrorValue);
+    // A late overflow message after the run only shows itself.
+    const auto size = FileSize();
+    run.AppWindowProc(CardEventOverflow, 0);
+    EXPECT_EQ(view.textStatus, "リングバッファオーバーフロー");
+    EXPECT_EQ(FileSize(), size);
+}
+
+TEST_F(RunControlTest, AnAbnormalEndKeepsTheBurstMarkedAndTheRunGoingOnSchedule) {
+    SetBurst(50, 2);
+    const double t0 = clock.now;
+    Start();
+    Pass();
+    card.ready = 40;
+    Pass();
+    run.AppWindowProc(99, 0);
+    EXPECT_EQ(view.textStatus, "変換異常で終了");
+    EXPECT_EQ(card.calls.back(), "StopIrqMode");
+    EXPECT_FALSE(run.State().IrqModeActive);
+    EXPECT_TRUE(run.Running());
+    EXPECT_TRUE(view.stopEnabled);
+    EXPECT_EQ(view.presentStatus, "2回目の計測待ち");
+    EXPECT_DOUBLE_EQ(run.State().NextBurstTime, t0 + Second);
+    const std::string bytes = ReadAll(controls.FileName);
+    EXPECT_EQ(Stored(bytes, 0, 39, 0), 0);
+    EXPECT_EQ(Stored(bytes, 0, 40, 0), ErrorValue);
+    clock.Advance(1);
+    Pass();
+    FinishBurst();
+    EXPECT_EQ(view.presentStatus, "変換終了");
+    EXPECT_EQ(FileSize(), SizeWithBlocks(2));
+}
+
+TEST_F(RunControlTest, AnOverflowFoundWhileDrainingFinishesTheRecording) {
+    SetBurst(50, 3);
+    Start();
+    Pass();
+    FinishBurst();
+    clock.Advance(1);
+    Pass();
+    card.ready = 30;
+    Pass();
+    card.overflowNow = true;
+    Pass();
+    EXPECT_EQ(view.textStatus, "リングバッファオーバーフロー!");
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(view.presentStatus, "変換中止");
+    EXPECT_TRUE(view.menusEnabled);
+    EXPECT_TRUE(view.startEnabled);
+    EXPECT_EQ(HeaderIteration(), 2);
+    EXPECT_EQ(FileSize(), SizeWithBlocks(2));
+    EXPECT_EQ(Stored(ReadAll(controls.FileName), 1, 30, 0), ErrorValue);
+}
+
+TEST_F(RunControlTest, AFailedConfigurationShowsItsErrorOnceAndStops) {
+    const char* texts[] = {"A/D カード検出エラー", "A/D変換チャンネル設定エラー",
+                           "サンプリング周期設定エラー", "リングバッファ初期化エラー",
+                           "リングバッファモード変換開始エラー"};
+    for (int step = 1; step <= 5; ++step) {
+        SCOPED_TRACE(step);
+        card.failStep = 0;
+        Start();
+        dialogs.shown.clear(); // the overwrite question
+        Pass();
+        FinishBurst();
+        clock.Advance(1);
+        card.failStep = step;
+        Pass();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].Kind, MessageKind::Error);
+        EXPECT_EQ(dialogs.shown[0].Text, texts[step - 1]);
+        EXPECT_FALSE(run.Running());
+        EXPECT_EQ(run.State().BurstNumber, 1);
+        EXPECT_EQ(view.presentStatus, "変換中止");
+        EXPECT_EQ(HeaderIteration(), 1);
+        dialogs.shown.clear();
+        Pass();
+        EXPECT_TRUE(dialogs.shown.empty());
+    }
+}
+
+TEST_F(RunControlTest, AnErrorInsideTheRunStopsItAndReachesTheHost) {
+    controls.SInterval = "70000";
+    Start();
+    EXPECT_THROW(run.Pass(), RangeError);
+    EXPECT_FALSE(run.Running());
+    EXPECT_TRUE(view.startEnabled);
+    EXPECT_FALSE(view.stopEnabled);
+    EXPECT_TRUE(view.menusEnabled);
+}
+
+TEST_F(RunControlTest, AskedNotToOverwriteLeavesEverything) {
+    Start();
+    run.BtnAdStopClick();
+    const std::string before = ReadAll(controls.FileName);
+    dialogs.answerYes = false;
+    dialogs.shown.clear();
+    controls.DataNum = "7";
+    EXPECT_FALSE(run.BtnAdStartClick(controls));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].Kind, MessageKind::Warning);
+    EXPECT_EQ(dialogs.shown[0].Text, "同名のファイルが存在します。\n上書きしてよろしいですか。");
+    EXPECT_EQ(ReadAll(controls.FileName), before);
+    EXPECT_EQ(data.Record().DataNum, 100);
+}
+
+TEST_F(RunControlTest, AHeaderThatCannotBeWrittenIsReportedAndNothingStarts) {
+    controls.FileName = folder.File("missing/run.sdf");
+    EXPECT_FALSE(run.BtnAdStartClick(controls));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].Text, controls.FileName + " に書き込めません");
+    EXPECT_FALSE(run.Running());
+    EXPECT_TRUE(view.menusEnabled);
+    EXPECT_FALSE(view.stopEnabled);
+}
+
+TEST_F(RunControlTest, WhileTheCardDeliversNothingPassesReturnAndStopResponds) {
+    Start();
+    Pass();
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(run.Pass(), std::chrono::milliseconds(1));
+    }
+    run.BtnAdStopClick();
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(HeaderIteration(), 1);
+}
+
+TEST_F(RunControlTest, WritesTsdBlocksWhenTheFileTypeIsTsd) {
+    controls.FileType = FileTypeTsd;
+    controls.FileName = folder.File("run.tsd");
+    SetBurst(3, 2);
+    card.words = {2048 + 205};
+    Start();
+    Pass();
+    FinishBurst();
+    clock.Advance(1);
+    Pass();
+    FinishBurst();
+    const std::string text = ReadAll(controls.FileName);
+    EXPECT_NE(text.find("\r\nNo.1\r\n1001\r\n1001\r\n1001\r\nNo.2\r\n"), std::string::npos) << text;
+}
+
+} // namespace
