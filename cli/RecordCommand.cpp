@@ -183,10 +183,6 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         if (const auto output = line.Value("output")) {
             controls.FileName = *output;
         }
-        if (controls.FileName.empty()) {
-            dialogs.Error("no data file: the file has no Save Name; give -o FILE");
-            return ExitFailed;
-        }
         if (rule.InBurst) {
             std::int32_t dataNum = 0;
             try {
@@ -201,6 +197,10 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             }
         }
 
+        if (controls.FileName.empty()) {
+            dialogs.Error("no data file: the file has no Save Name; give -o FILE");
+            return ExitFailed;
+        }
         std::string cardConfig = ProgramFolder() + SimulatedCardIniName;
         if (const auto config = line.Value("card-config")) {
             cardConfig = *config;
