@@ -61,12 +61,6 @@ void ChartPanel::AppendPoints(int chart, std::span<const double> x, std::span<co
     }
 }
 
-void ChartPanel::AppendPoint(int chart, double x, double y) {
-    if (chart >= 0 && chart < ChartCount) {
-        charts_[static_cast<std::size_t>(chart)]->AppendPoint(x, y);
-    }
-}
-
 void ChartPanel::RefreshCharts() {
     for (StripChart* chart : charts_) {
         chart->Refresh();

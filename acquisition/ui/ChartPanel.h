@@ -47,7 +47,6 @@ public:
     // are ignored, so channels 4 and above are not drawn. The chart is redrawn at the next
     // refresh.
     void AppendPoints(int chart, std::span<const double> x, std::span<const double> y);
-    void AppendPoint(int chart, double x, double y);
 
     // Hands each dirty chart its envelope and scales its axes. Runs from the refresh timer;
     // public so that a caller may force it.

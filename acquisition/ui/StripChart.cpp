@@ -1,6 +1,7 @@
 #include "acquisition/ui/StripChart.h"
 
 #include <QChart>
+#include <QGraphicsLayout>
 #include <QLegend>
 #include <QLineSeries>
 #include <QList>
@@ -46,6 +47,13 @@ StripChart::StripChart(const QString& chartName, const QString& seriesName, QWid
     chart_->setBackgroundBrush(Qt::white);
     chart_->setBackgroundRoundness(0);
     chart_->setAnimationOptions(QChart::NoAnimation);
+    // The panel decides the size: with many channels the charts get small, and the view
+    // would otherwise grow to the chart's minimum and overlap its neighbour.
+    chart_->setMinimumSize(0.0, 0.0);
+    chart_->setMargins(QMargins(4, 2, 8, 2));
+    if (chart_->layout() != nullptr) {
+        chart_->layout()->setContentsMargins(0, 0, 0, 0);
+    }
     setBackgroundBrush(Qt::white);
     setRenderHint(QPainter::Antialiasing, false);
     setChart(chart_);
@@ -71,11 +79,6 @@ void StripChart::AppendPoints(std::span<const double> x, std::span<const double>
     MarkDirty();
 }
 
-void StripChart::AppendPoint(double x, double y) {
-    envelope_.Append(x, y);
-    MarkDirty();
-}
-
 void StripChart::Refresh() {
     if (!dirty_) {
         return;
@@ -85,17 +88,21 @@ void StripChart::Refresh() {
     if (columns != envelope_.Columns()) {
         envelope_.SetColumns(columns);
     }
-    envelope_.PlotPoints(PlotPixels(), plot_);
-    QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(plot_.size()));
-    for (const ChartEnvelope::Point& p : plot_) {
-        points.append(QPointF(p.X, p.Y));
-    }
     if (envelope_.Empty()) {
         ResetAxes();
     } else {
         SetAxisRange(axisX_, envelope_.MinX(), envelope_.MaxX());
         SetAxisRange(axisY_, envelope_.MinY(), envelope_.MaxY());
+    }
+    // The new ranges may change the width of the axis labels and so the plot's width.
+    if (chart_->layout() != nullptr) {
+        chart_->layout()->activate();
+    }
+    envelope_.PlotPoints(PlotPixels(), plot_);
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(plot_.size()));
+    for (const ChartEnvelope::Point& p : plot_) {
+        points.append(QPointF(p.X, p.Y));
     }
     series_->replace(points);
 }

@@ -31,7 +31,6 @@ public:
 
     void ClearPoints();
     void AppendPoints(std::span<const double> x, std::span<const double> y);
-    void AppendPoint(double x, double y);
 
     bool Dirty() const { return dirty_; }
     // Updates the series and the axes when points changed since the last refresh.
