@@ -4,6 +4,7 @@
 #include <cctype>
 #include <dlfcn.h>
 #include <filesystem>
+#include <link.h>
 #include <system_error>
 
 namespace tessary {
@@ -16,12 +17,18 @@ bool IsSeparator(char c) {
 
 // The folder that holds the C library: the system's library folder on this machine.
 std::string SystemLibraryFolder() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&dlopen), &info) == 0 || info.dli_fname == nullptr) {
+    void* libc = dlopen("libc.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (libc == nullptr) {
         return {};
     }
+    link_map* map = nullptr;
+    std::string path;
+    if (dlinfo(libc, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr) {
+        path = map->l_name;
+    }
+    dlclose(libc);
     std::error_code error;
-    const auto library = std::filesystem::canonical(info.dli_fname, error);
+    const auto library = std::filesystem::canonical(path, error);
     return error ? std::string() : library.parent_path().string();
 }
 
@@ -59,13 +66,15 @@ void HelpLibrary::UnloadHelpLibrary() {
 }
 
 std::string HelpLibrary::LocateHelpLibrary() const {
-    std::string folder = SystemLibraryFolder();
-    if (folder.empty()) {
-        return {};
+    for (const std::string& folder :
+         {SystemLibraryFolder(), std::string("/usr/lib"), std::string("/lib")}) {
+        const std::string path = folder + "/" + LibraryName;
+        std::error_code error;
+        if (!folder.empty() && std::filesystem::is_regular_file(path, error)) {
+            return path;
+        }
     }
-    const std::string path = folder + "/" + LibraryName;
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error) ? path : std::string();
+    return {};
 }
 
 bool HelpLibrary::Available() const {

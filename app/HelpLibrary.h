@@ -20,8 +20,8 @@ public:
     // failed load is not retried. Resolves the entries that the viewer reads a file with.
     void LoadHelpLibrary();
     void UnloadHelpLibrary();
-    // The library in the system's library folder (where the C library lives); empty when no
-    // file is there.
+    // The library in the system's library folders: the C library's folder, then /usr/lib and
+    // /lib; empty when none holds it.
     std::string LocateHelpLibrary() const;
 
     // A library is loaded and the entries chm_open, chm_close, chm_resolve_object and

@@ -122,7 +122,7 @@ std::optional<std::string> SitemapIndex::FindTopic(std::string_view sitemap,
                 local = paramValue;
             }
         }
-        if (name && local && *name == keyword) {
+        if (name && local && !local->empty() && *name == keyword) {
             return local;
         }
     }
