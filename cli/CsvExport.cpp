@@ -1,7 +1,8 @@
 #include "cli/CsvExport.h"
 
 #include "data/Cp932.h"
-#include "data/GeneralFormat.h"
+
+#include <cstdio>
 
 namespace tessary {
 
@@ -9,6 +10,20 @@ namespace {
 
 std::string Heading(const ChannelSpec& spec) {
     return Cp932ToUtf8(spec.Item) + " [" + Cp932ToUtf8(spec.Unit) + "]";
+}
+
+// Every sampling unit is a whole number of microseconds: six decimals, trailing zeros cut.
+std::string Seconds(long double seconds) {
+    char text[64];
+    const int n = std::snprintf(text, sizeof text, "%.6Lf", seconds);
+    std::string value(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    if (value.find('.') != std::string::npos) {
+        value.erase(value.find_last_not_of('0') + 1);
+        if (value.back() == '.') {
+            value.pop_back();
+        }
+    }
+    return value;
 }
 
 } // namespace
@@ -26,11 +41,9 @@ CsvExport::CsvExport(const std::string& path, const MeasurementParameters& recor
 
 void CsvExport::WriteBurst(std::int64_t k, const MeasurementParameters& record) {
     const std::string burst = std::to_string(k + 1);
-    char time[GeneralFormatMaxChars];
     for (std::int32_t j = 0; j < record.DataNum; ++j) {
         csv_.Number(burst);
-        const char* end = FormatGeneralTo(time, static_cast<double>(j * stepSeconds_), 12);
-        csv_.Number({time, static_cast<std::size_t>(end - time)});
+        csv_.Number(Seconds(j * stepSeconds_));
         for (int c = 0; c < record.ChNum; ++c) {
             const auto sample =
                 record.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
