@@ -1,0 +1,60 @@
+#include "app/ui/QtFileDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace tessary {
+
+namespace {
+
+// Where the dialog opens: the proposed name inside the starting folder.
+QString StartPath(const QString& folder, const QString& proposed) {
+    if (proposed.isEmpty()) {
+        return folder;
+    }
+    if (QFileInfo(proposed).isAbsolute() || folder.isEmpty()) {
+        return proposed;
+    }
+    return QFileInfo(folder + QLatin1Char('/') + proposed).filePath();
+}
+
+std::optional<QString> Chosen(const QString& name) {
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+} // namespace
+
+QString QtFileDialogs::QtFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open > 0) {
+            description = description.left(open).trimmed();
+        }
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtFileDialogs::OpenFileName(QWidget* parent, const QString& filter,
+                                                   const QString& folder, const QString& proposed) {
+    return Chosen(QFileDialog::getOpenFileName(parent, QString(), StartPath(folder, proposed),
+                                               QtFilter(filter)));
+}
+
+std::optional<QString> QtFileDialogs::SaveFileName(QWidget* parent, const QString& filter,
+                                                   const QString& folder, const QString& proposed) {
+    return Chosen(QFileDialog::getSaveFileName(parent, QString(), StartPath(folder, proposed),
+                                               QtFilter(filter), nullptr,
+                                               QFileDialog::DontConfirmOverwrite));
+}
+
+} // namespace tessary

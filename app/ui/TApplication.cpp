@@ -1,0 +1,23 @@
+#include "app/ui/TApplication.h"
+
+#include "data/Dialogs.h"
+
+#include <exception>
+
+namespace tessary {
+
+TApplication::TApplication(int& argc, char** argv, Dialogs& dialogs)
+    : QApplication(argc, argv), dialogs_(dialogs) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(error.what());
+    } catch (...) {
+        dialogs_.ShowError("不明なエラーが発生しました。");
+    }
+    return false;
+}
+
+} // namespace tessary

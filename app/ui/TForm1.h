@@ -1,0 +1,197 @@
+#pragma once
+
+#include "acquisition/AdLib32.h"
+#include "acquisition/ControlValues.h"
+#include "acquisition/RunSettings.h"
+#include "acquisition/RunView.h"
+#include "app/ProgramPaths.h"
+#include "app/ui/QtCardMessagePoster.h"
+#include "data/Clock.h"
+#include "data/TFrmSDFdata.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTableWidget;
+
+namespace tessary {
+
+class AnalysisProgramCommand;
+class ChartPanel;
+class Dialogs;
+class FileDialogs;
+class HelpCommands;
+class RunControl;
+class TAboutBox;
+
+// The main window: the measurement's settings in its controls, the charts of the running
+// burst, the menus, and the start-up sequence.
+class TForm1 : public QMainWindow, public RunView {
+    Q_OBJECT
+public:
+    // Shows a dialog modally and returns its result; tests answer the About box with it.
+    using ModalRunner = std::function<int(QDialog&)>;
+
+    // Without a card of its own the window drives the simulated card set up by the file
+    // "AdLibSim.ini" beside the program.
+    TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
+           std::unique_ptr<AdLib32> card = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The start-up: the About box first, then defaults, card detection, the settings file,
+    // the measurement set-up and the charts. Called once, before the window is first shown.
+    void FormShow();
+
+    // The controls' values, and setting them (texts UTF-8, the comment's line breaks CR LF).
+    ControlValues Values() const;
+    void SetValues(const ControlValues& values);
+
+    const ProgramPaths& Paths() const { return paths_; }
+    TFrmSDFdata& SdfData() { return sdfData_; }
+    TAboutBox& AboutBox() { return *aboutBox_; }
+    ChartPanel& Charts() { return *chartPanel_; }
+    const RunSettings& Settings() const { return settings_; }
+    bool Running() const;
+
+    // Event handlers.
+    void BitBtn1Click();
+    void RadioGroupFileTypeClick();
+    void ComboChNumChange();
+    void Timer1Timer();
+    void Version1Click();
+    void Exit1Click();
+    void BtnAdStartClick();
+    void BtnAdStopClick();
+    void O1Click();
+    void Save1Click();
+    void AssignApplicationClick();
+    void OrvaneClick();
+    void Contents1Click();
+    void BitBtn2Click();
+
+    // What the run shows.
+    void SetEditPresentStatus(const std::string& text) override;
+    void SetEditTime(const std::string& text) override;
+    void SetTextStatus(const std::string& text) override;
+    void SetProgressBar1(int position) override;
+    void SetBtnAdStartEnabled(bool enabled) override;
+    void SetBtnAdStopEnabled(bool enabled) override;
+    // Menus "ファイル(&F)" and "データ解析(&A)" off during a run and on again after it.
+    void DisableMenus() override;
+    void EnableMenus() override;
+    void SetupCharts() override;
+    void AppendChartPoints(int series, std::span<const double> x,
+                           std::span<const double> y) override;
+    void Panel2Resize() override;
+
+    // Controls, named as the window names them.
+    QTabWidget* PageControl1 = nullptr;
+    QLineEdit* TextCardType = nullptr;
+    QLineEdit* TextAdrs = nullptr;
+    QLineEdit* TextIrqNo = nullptr;
+    QLineEdit* TextStatus = nullptr;
+    QLineEdit* EditWaitTime = nullptr;
+    QLineEdit* EditIteration = nullptr;
+    QLineEdit* EditBurstInterval = nullptr;
+    QComboBox* ComboBoxBITUnit = nullptr;
+    QLineEdit* EditSInterval = nullptr;
+    QComboBox* ComboSampUnit = nullptr;
+    QLineEdit* EditDataNum = nullptr;
+    QComboBox* ComboChNum = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QTableWidget* StringGridChannel = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QGroupBox* RadioGroupFileType = nullptr;
+    QLineEdit* EditFileName = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BtnAdStart = nullptr;
+    QPushButton* BtnAdStop = nullptr;
+    QLineEdit* EditPresentStatus = nullptr;
+    QLineEdit* EditTime = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 2> StatusPanels{};
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QMenu* File1 = nullptr;
+    QMenu* Analysis1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QTimer Timer1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Installed on the application: hands the card library's messages to the run.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void DetectTheCard();
+    void ReadStartupSettings();
+    void ApplyLoadedValues(const ControlValues& values);
+    void SchedulePass(std::chrono::milliseconds wait);
+    void RunPass();
+    void BuildMenus();
+    QWidget* BuildPanel1();
+    QWidget* BuildPanel2();
+    QWidget* BuildCardPage();
+    QWidget* BuildParameterPage();
+    QWidget* BuildChannelPage();
+    QWidget* BuildSavePage();
+    QWidget* BuildRunGroup();
+
+    void SetFileName(const std::string& fileName);
+    void SetChannelRows(int channels);
+    int FileType() const;
+    void SetFileType(int fileType);
+    void LimitMemo();
+
+    Dialogs& dialogs_;
+    FileDialogs& fileDialogs_;
+    ModalRunner runModal_;
+    TFrmSDFdata sdfData_;
+    ProgramPaths paths_;
+    std::unique_ptr<AdLib32> card_;
+    QtCardMessagePoster cardWindow_;
+    SystemClock clock_;
+    RunSettings settings_;
+    std::unique_ptr<RunControl> run_;
+    QTimer passTimer_;
+    std::unique_ptr<TAboutBox> aboutBox_;
+    ChartPanel* chartPanel_ = nullptr;
+    std::unique_ptr<HelpCommands> help_;
+    std::unique_ptr<AnalysisProgramCommand> analysis_;
+    QButtonGroup* fileTypeButtons_ = nullptr;
+    std::array<QRadioButton*, 2> fileTypeRadios_{};
+    // Cells of channel-table rows dropped by a smaller channel count, restored when the
+    // count grows again; a row never shown before gets k, "Ch.k", "mV", 1, 0.
+    std::vector<std::optional<std::array<std::string, 5>>> droppedRows_;
+    QString saveDialog1Folder_;
+    std::string applicationSoftware_;
+};
+
+} // namespace tessary

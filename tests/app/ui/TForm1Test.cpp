@@ -1,0 +1,459 @@
+#include "app/ui/TForm1.h"
+#include "acquisition/SimulatedCard.h"
+#include "app/ui/CardMessageEvent.h"
+#include "app/ui/FileDialogs.h"
+#include "app/ui/TAboutBox.h"
+#include "data/Dialogs.h"
+#include "data/FileNames.h"
+#include "data/TFrmSDFdata.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <vector>
+
+using namespace tessary;
+
+namespace {
+
+struct ShownMessage {
+    MessageKind Kind;
+    std::string Text;
+    MessageButtons Buttons;
+};
+
+// Message boxes answered from a script; Yes when the script has run out.
+class ScriptedDialogs final : public Dialogs {
+public:
+    MessageAnswer Show(MessageKind kind, const std::string& text, MessageButtons buttons) override {
+        Shown.push_back({kind, text, buttons});
+        if (buttons == MessageButtons::Ok) {
+            return MessageAnswer::Ok;
+        }
+        if (Answers.empty()) {
+            return MessageAnswer::Yes;
+        }
+        const MessageAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    std::vector<ShownMessage> Shown;
+    std::deque<MessageAnswer> Answers;
+};
+
+struct FileRequest {
+    QString Filter;
+    QString Folder;
+    QString Proposed;
+};
+
+// File dialogs answered from a script; cancelled when the script has run out or its answer
+// is empty.
+class ScriptedFileDialogs final : public FileDialogs {
+public:
+    std::optional<QString> OpenFileName(QWidget*, const QString& filter, const QString& folder,
+                                        const QString& proposed) override {
+        return Answer(filter, folder, proposed);
+    }
+    std::optional<QString> SaveFileName(QWidget*, const QString& filter, const QString& folder,
+                                        const QString& proposed) override {
+        return Answer(filter, folder, proposed);
+    }
+    std::vector<FileRequest> Requests;
+    QStringList Answers;
+
+private:
+    std::optional<QString> Answer(const QString& filter, const QString& folder,
+                                  const QString& proposed) {
+        Requests.push_back({filter, folder, proposed});
+        const QString answer = Answers.isEmpty() ? QString() : Answers.takeFirst();
+        if (answer.isEmpty()) {
+            return std::nullopt;
+        }
+        return answer;
+    }
+};
+
+// One window with scripted boxes; the About box is answered by recording what was visible
+// when it came up.
+struct Harness {
+    explicit Harness(SimulatedCardSettings card = {}) {
+        form = std::make_unique<TForm1>(
+            dialogs, files,
+            [this](QDialog& dialog) {
+                aboutTitles << dialog.windowTitle();
+                sIntervalAtAbout = form->EditSInterval->text();
+                visibleAtAbout = form->isVisible();
+                return int(QDialog::Accepted);
+            },
+            std::make_unique<SimulatedCard>(card));
+    }
+    ScriptedDialogs dialogs;
+    ScriptedFileDialogs files;
+    QStringList aboutTitles;
+    QString sIntervalAtAbout = QStringLiteral("unset");
+    bool visibleAtAbout = true;
+    std::unique_ptr<TForm1> form;
+};
+
+QString SettingsFile() {
+    return QString::fromStdString(
+        ReplaceExtension(QCoreApplication::applicationFilePath().toStdString(), ".ini"));
+}
+
+QString Cell(const TForm1& form, int row, int column) {
+    return form.StringGridChannel->item(row, column)->text();
+}
+
+QRadioButton* FileTypeItem(TForm1& form, int index) {
+    return form.RadioGroupFileType->findChild<QRadioButton*>(
+        QStringLiteral("RadioGroupFileTypeItem%1").arg(index));
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+// A short run on the simulated card: ramps on two channels, 200 scans at 1 msec.
+void SetShortRun(TForm1& form, const QString& fileName, const QString& iteration) {
+    form.EditWaitTime->setText(QStringLiteral("0"));
+    form.EditIteration->setText(iteration);
+    form.EditBurstInterval->setText(QStringLiteral("1"));
+    form.ComboBoxBITUnit->setCurrentIndex(0);
+    form.EditSInterval->setText(QStringLiteral("1"));
+    form.ComboSampUnit->setCurrentIndex(1);
+    form.EditDataNum->setText(QStringLiteral("200"));
+    form.ComboChNum->setCurrentIndex(1);
+    form.ComboChNumChange();
+    form.EditFileName->setText(fileName);
+}
+
+SimulatedCardSettings RampCard() {
+    SimulatedCardSettings card;
+    for (SimulatedChannel& channel : card.Channels) {
+        channel.Signal = SimulatedSignal::Ramp;
+    }
+    return card;
+}
+
+// The stored value of the ramp's raw word.
+int RampMillivolts(int word) {
+    const double mv = (word - 2048) * 10.0 / 2048.0 * 1000.0;
+    return int(mv < 0 ? mv - 0.5 : mv + 0.5);
+}
+
+} // namespace
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QFile::remove(SettingsFile());
+        QDir(SettingsFile()).removeRecursively();
+    }
+    void cleanup() { init(); }
+
+    void startupShowsTheAboutBoxFirstAndFillsTheDefaults() {
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+
+        QCOMPARE(h.aboutTitles, QStringList{QStringLiteral("バージョン情報")});
+        QCOMPARE(h.sIntervalAtAbout, QString());
+        QVERIFY(!h.visibleAtAbout);
+        QCOMPARE(f.windowTitle(), f.AboutBox().ProductName());
+        QCOMPARE(f.windowTitle(), QStringLiteral("Tessary"));
+
+        QCOMPARE(f.EditSInterval->text(), QStringLiteral("100"));
+        QCOMPARE(f.ComboSampUnit->currentText(), QStringLiteral("msec"));
+        QCOMPARE(f.EditDataNum->text(), QStringLiteral("512"));
+        QCOMPARE(f.EditWaitTime->text(), QStringLiteral("0"));
+        QCOMPARE(f.EditIteration->text(), QStringLiteral("1"));
+        QCOMPARE(f.EditBurstInterval->text(), QStringLiteral("1"));
+        QCOMPARE(f.ComboBoxBITUnit->currentText(), QStringLiteral("hr"));
+        QCOMPARE(f.ComboChNum->count(), 4);
+        QCOMPARE(f.ComboChNum->itemText(0), QStringLiteral("1"));
+        QCOMPARE(f.ComboChNum->itemText(3), QStringLiteral("4"));
+        QCOMPARE(f.ComboChNum->currentText(), QStringLiteral("1"));
+        QCOMPARE(f.StringGridChannel->rowCount(), 1);
+        QCOMPARE(Cell(f, 0, 0), QStringLiteral("1"));
+        QCOMPARE(Cell(f, 0, 1), QStringLiteral("Ch.1"));
+        QCOMPARE(Cell(f, 0, 2), QStringLiteral("mV"));
+        QCOMPARE(Cell(f, 0, 3), QStringLiteral("1"));
+        QCOMPARE(Cell(f, 0, 4), QStringLiteral("0"));
+        QCOMPARE(f.Memo1->toPlainText(), QString());
+        QVERIFY(FileTypeItem(f, 0)->isChecked());
+        const QString programDir = QString::fromStdString(f.Paths().ProgramDir);
+        QCOMPARE(f.EditFileName->text(), programDir + QStringLiteral("ADdata.sdf"));
+        QCOMPARE(f.EditFileName->cursorPosition(), int(f.EditFileName->text().size()));
+        QCOMPARE(f.StatusPanels[1]->text(), programDir);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(f.StatusPanels[0]->text())
+                    .hasMatch());
+        QCOMPARE(f.PageControl1->tabText(f.PageControl1->currentIndex()), QStringLiteral("保存"));
+
+        QCOMPARE(f.TextCardType->text(), QStringLiteral("REX-5054U"));
+        QCOMPARE(f.TextAdrs->text(), QStringLiteral("768"));
+        QCOMPARE(f.TextIrqNo->text(), QStringLiteral("10"));
+        QCOMPARE(f.TextStatus->text(), QStringLiteral("停止"));
+        QCOMPARE(f.EditPresentStatus->text(), QStringLiteral("未変換"));
+        QCOMPARE(f.EditTime->text(), QString());
+        QVERIFY(f.BtnAdStart->isEnabled());
+        QVERIFY(!f.BtnAdStop->isEnabled());
+        QVERIFY(h.dialogs.Shown.empty());
+        QCOMPARE(f.Settings().DisplayUnitName, std::string("sec"));
+        QCOMPARE(f.SdfData().Record().ChNum, std::int16_t(1));
+    }
+
+    void channelCountChangesTheTableAndKeepsEditedRows() {
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        f.ComboChNum->setCurrentIndex(2);
+        f.ComboChNumChange();
+        QCOMPARE(f.StringGridChannel->rowCount(), 3);
+        QCOMPARE(f.SdfData().Record().ChNum, std::int16_t(3));
+        QCOMPARE(Cell(f, 2, 0), QStringLiteral("3"));
+        QCOMPARE(Cell(f, 2, 1), QStringLiteral("Ch.3"));
+        f.StringGridChannel->item(2, 1)->setText(QStringLiteral("圧力"));
+        f.ComboChNum->setCurrentIndex(0);
+        f.ComboChNumChange();
+        QCOMPARE(f.Values().ChannelGrid.size(), std::size_t(2));
+        f.ComboChNum->setCurrentIndex(2);
+        f.ComboChNumChange();
+        QCOMPARE(Cell(f, 2, 1), QStringLiteral("圧力"));
+    }
+
+    void aMissingCardIsToldAndStartIsDisabled() {
+        SimulatedCardSettings card;
+        card.Present = false;
+        Harness h(card);
+        h.form->FormShow();
+        QCOMPARE(h.form->TextCardType->text(), QStringLiteral("No Card in Slot"));
+        QVERIFY(!h.form->BtnAdStart->isEnabled());
+        QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
+        QCOMPARE(h.dialogs.Shown[0].Kind, MessageKind::Information);
+        QCOMPARE(h.dialogs.Shown[0].Buttons, MessageButtons::Ok);
+        QCOMPARE(h.dialogs.Shown[0].Text, std::string("AD変換カードが入っていません。"));
+    }
+
+    void theFileTypeChoiceRewritesTheExtension() {
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        f.EditFileName->setText(QStringLiteral("/data/run.sdf"));
+        FileTypeItem(f, 1)->click();
+        QCOMPARE(f.EditFileName->text(), QStringLiteral("/data/run.tsd"));
+        FileTypeItem(f, 0)->click();
+        QCOMPARE(f.EditFileName->text(), QStringLiteral("/data/run.sdf"));
+        f.EditFileName->setText(QStringLiteral("/my.dir/run"));
+        FileTypeItem(f, 1)->click();
+        QCOMPARE(f.EditFileName->text(), QStringLiteral("/my.dir/run.tsd"));
+    }
+
+    void browsingUsesTheFilterOfTheFileType() {
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        FileTypeItem(f, 1)->click();
+        const QString before = f.EditFileName->text();
+        f.BitBtn1->click();
+        QCOMPARE(f.EditFileName->text(), before);
+        h.files.Answers.push_back(QStringLiteral("/elsewhere/new.sdf"));
+        f.BitBtn1->click();
+        QCOMPARE(h.files.Requests.size(), std::size_t(2));
+        QCOMPARE(h.files.Requests[0].Filter,
+                 QStringLiteral("時系列テキストファイル (*.tsd)|*.tsd"));
+        QCOMPARE(h.files.Requests[0].Proposed, before);
+        QCOMPARE(f.EditFileName->text(), QStringLiteral("/elsewhere/new.sdf"));
+        QCOMPARE(f.StatusPanels[1]->text(), QStringLiteral("/elsewhere/"));
+        QVERIFY(FileTypeItem(f, 1)->isChecked());
+        FileTypeItem(f, 0)->click();
+        f.BitBtn1->click();
+        QCOMPARE(h.files.Requests[2].Filter, QStringLiteral("時系列標準ファイル (*.sdf)|*.sdf"));
+    }
+
+    void theCommentHoldsAtMost160CharactersCountingLineBreaksTwice() {
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        f.Memo1->setPlainText(QString(200, QLatin1Char('x')));
+        QCOMPARE(f.Memo1->toPlainText().size(), 160);
+        f.Memo1->setPlainText(QStringLiteral("ab\ncd"));
+        QCOMPARE(f.Values().Memo, std::string("ab\r\ncd"));
+        f.Memo1->setPlainText(QString(79, QLatin1Char('a')) + QLatin1Char('\n') +
+                              QString(100, QLatin1Char('b')));
+        QCOMPARE(f.Values().Memo.size(), std::size_t(160));
+    }
+
+    void settingsCarryOverAndAFailedWriteStillCloses() {
+        {
+            Harness h;
+            h.form->FormShow();
+            h.form->EditDataNum->setText(QStringLiteral("1000"));
+            h.form->ComboChNum->setCurrentIndex(1);
+            h.form->ComboChNumChange();
+            h.form->StringGridChannel->item(1, 1)->setText(QStringLiteral("温度"));
+            h.form->show();
+            QVERIFY(h.form->close());
+            QVERIFY(h.dialogs.Shown.empty());
+        }
+        QVERIFY(QFile::exists(SettingsFile()));
+        {
+            Harness h;
+            h.form->FormShow();
+            QCOMPARE(h.form->EditDataNum->text(), QStringLiteral("1000"));
+            QCOMPARE(h.form->ComboChNum->currentText(), QStringLiteral("2"));
+            QCOMPARE(Cell(*h.form, 1, 0), QStringLiteral("2"));
+            QCOMPARE(Cell(*h.form, 1, 1), QStringLiteral("温度"));
+            QCOMPARE(h.form->SdfData().Record().ChNum, std::int16_t(2));
+        }
+        QFile::remove(SettingsFile());
+        QVERIFY(QDir().mkpath(SettingsFile()));
+        Harness h;
+        h.form->FormShow();
+        h.form->show();
+        QVERIFY(h.form->close());
+        QVERIFY(!h.form->isVisible());
+        QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
+        QCOMPARE(h.dialogs.Shown[0].Kind, MessageKind::Error);
+        QVERIFY(h.dialogs.Shown[0].Text.find("に書き込めません") != std::string::npos);
+    }
+
+    void cardMessagesReachTheRun() {
+        Harness h;
+        h.form->FormShow();
+        QCoreApplication::postEvent(QCoreApplication::instance(), new CardMessageEvent(128, 512));
+        QTRY_COMPARE(h.form->TextStatus->text(), QStringLiteral("変換終了[512]"));
+        QCoreApplication::postEvent(QCoreApplication::instance(), new CardMessageEvent(1, 0));
+        QTRY_COMPARE(h.form->TextStatus->text(), QStringLiteral("変換中"));
+    }
+
+    void aRunOnTheSimulatedCardWritesItsBurstsWithMenusLockedMeanwhile() {
+        QTemporaryDir folder;
+        const QString fileName = folder.filePath(QStringLiteral("run.sdf"));
+        Harness h(RampCard());
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        SetShortRun(f, fileName, QStringLiteral("3"));
+
+        f.BtnAdStart->click();
+        QVERIFY(f.Running());
+        QVERIFY(!f.File1->menuAction()->isEnabled());
+        QVERIFY(!f.Analysis1->menuAction()->isEnabled());
+        QVERIFY(f.Help1->menuAction()->isEnabled());
+        QVERIFY(!f.BtnAdStart->isEnabled());
+        QVERIFY(f.BtnAdStop->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(f.EditPresentStatus->text(), QStringLiteral("2回目の計測待ち"),
+                                  5000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.EditPresentStatus->text(), QStringLiteral("変換終了"), 10000);
+        QTRY_VERIFY(!f.Running());
+        QVERIFY(f.File1->menuAction()->isEnabled());
+        QVERIFY(f.Analysis1->menuAction()->isEnabled());
+        QVERIFY(f.BtnAdStart->isEnabled());
+        QVERIFY(!f.BtnAdStop->isEnabled());
+        QCOMPARE(f.ProgressBar1->value(), 0);
+        QVERIFY(h.dialogs.Shown.empty());
+
+        // Header of 512 bytes (two channel rows), then 3 blocks of 200 scans × 2 words.
+        const QByteArray data = ReadAll(fileName);
+        QCOMPARE(data.size(), 512 + 3 * 800);
+        for (int block = 0; block < 3; ++block) {
+            for (int scan : {0, 1, 199}) {
+                for (int channel = 0; channel < 2; ++channel) {
+                    std::int16_t stored = 0;
+                    std::memcpy(&stored,
+                                data.constData() + 512 + block * 800 + scan * 4 + channel * 2, 2);
+                    QCOMPARE(int(stored), RampMillivolts((scan + 512 * channel) % 4096));
+                }
+            }
+        }
+
+        // A second run into the same file asks first; No leaves everything as it was.
+        h.dialogs.Answers.push_back(MessageAnswer::No);
+        f.BtnAdStart->click();
+        QVERIFY(!f.Running());
+        QCOMPARE(h.dialogs.Shown.back().Kind, MessageKind::Warning);
+        QCOMPARE(h.dialogs.Shown.back().Text,
+                 std::string("同名のファイルが存在します。\n上書きしてよろしいですか。"));
+        QCOMPARE(ReadAll(fileName).size(), 512 + 3 * 800);
+    }
+
+    void escapeStopsARunAndTheFileHoldsTheBurstsBegun() {
+        QTemporaryDir folder;
+        const QString fileName = folder.filePath(QStringLiteral("run.tsd"));
+        Harness h(RampCard());
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        SetShortRun(f, fileName, QStringLiteral("0"));
+        FileTypeItem(f, 1)->click();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+
+        f.BtnAdStart->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.EditPresentStatus->text(), QStringLiteral("3回目の計測待ち"),
+                                  5000);
+        QTest::keyClick(&f, Qt::Key_Escape);
+        QCOMPARE(f.EditPresentStatus->text(), QStringLiteral("変換中止"));
+        QTRY_VERIFY(!f.Running());
+        QVERIFY(f.File1->menuAction()->isEnabled());
+        QVERIFY(f.BtnAdStart->isEnabled());
+
+        const QList<QByteArray> lines = ReadAll(fileName).split('\n');
+        QCOMPARE(lines.value(4).trimmed(), QByteArray("2"));
+        QCOMPARE(lines.value(6).trimmed(), QByteArray("2,0"));
+        QCOMPARE(lines.value(12).trimmed(), QByteArray("No.1"));
+        QCOMPARE(lines.value(13).trimmed(), QByteArray("-10000,-7500"));
+        QCOMPARE(lines.value(14).trimmed(), QByteArray("-9995,-7495"));
+        QCOMPARE(lines.value(213).trimmed(), QByteArray("No.2"));
+        QCOMPARE(lines.size(), 12 + 2 * 201 + 1);
+    }
+
+    void closingDuringARunStopsItFirst() {
+        QTemporaryDir folder;
+        const QString fileName = folder.filePath(QStringLiteral("run.sdf"));
+        Harness h(RampCard());
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        SetShortRun(f, fileName, QStringLiteral("5"));
+        f.show();
+        f.BtnAdStart->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.EditPresentStatus->text(), QStringLiteral("2回目の計測待ち"),
+                                  5000);
+        QVERIFY(f.close());
+        QVERIFY(!f.Running());
+        QCOMPARE(f.EditPresentStatus->text(), QStringLiteral("変換中止"));
+        QCOMPARE(ReadAll(fileName).size(), 512 + 800);
+        TFrmSDFdata reader(h.dialogs);
+        QVERIFY(reader.ReadSdfHeader(fileName.toStdString()));
+        QCOMPARE(reader.Record().Iteration, std::int16_t(1));
+        QCOMPARE(reader.Record().ChNum, std::int16_t(2));
+    }
+};
+
+QTEST_MAIN(TForm1Test)
+#include "TForm1Test.moc"
