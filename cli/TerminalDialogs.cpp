@@ -1,6 +1,7 @@
 #include "cli/TerminalDialogs.h"
 
 #include <cerrno>
+#include <poll.h>
 #include <unistd.h>
 
 namespace tessary {
@@ -58,12 +59,15 @@ MessageAnswer TerminalDialogs::AskOnTerminal(const std::string& text) {
     console_.Prompt("tessary-cli: " + subject_ + ":\n" + text + " [y/N] ");
     std::string answer;
     for (;;) {
-        char c = 0;
-        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
-        if (n < 0 && errno == EINTR && (signals_ == nullptr || !signals_->Raised())) {
+        // Short polls: a signal that lands just before a blocking read would not end it.
+        const bool interrupted = signals_ != nullptr && signals_->Raised();
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = interrupted ? -1 : ::poll(&input, 1, 100);
+        if (ready == 0 || (ready < 0 && !interrupted && errno == EINTR)) {
             continue;
         }
-        if (n <= 0) {
+        char c = 0;
+        if (ready < 0 || ::read(STDIN_FILENO, &c, 1) <= 0) {
             console_.Line(""); // Ctrl-C or end of input: leave the prompt's line
             return MessageAnswer::No;
         }
