@@ -204,6 +204,8 @@ QWidget* TForm1::BuildPanel1() {
     PageControl1 = new QTabWidget(Panel1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setUsesScrollButtons(false);
+    // Compact tabs, so that all four captions fit the panel's width side by side.
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
     PageControl1->addTab(BuildCardPage(), QStringLiteral("カード情報"));
     PageControl1->addTab(BuildParameterPage(), QStringLiteral("計測ﾊﾟﾗﾒｰﾀ"));
     PageControl1->addTab(BuildChannelPage(), QStringLiteral("記録ﾁｬﾝﾈﾙ"));
