@@ -5,6 +5,7 @@
 #include "data/PosixFile.h"
 #include "data/SdfLayout.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <fcntl.h>
@@ -45,6 +46,15 @@ private:
 
     std::string& out_;
 };
+
+unsigned char* PutLittleEndian(unsigned char* out, std::int16_t v) {
+    auto u = static_cast<std::uint16_t>(v);
+    if constexpr (std::endian::native == std::endian::big) {
+        u = static_cast<std::uint16_t>((u >> 8) | (u << 8));
+    }
+    std::memcpy(out, &u, 2);
+    return out + 2;
+}
 
 } // namespace
 
@@ -136,20 +146,25 @@ bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {
         } catch (const std::bad_alloc&) {
             return false;
         }
-        unsigned char* out = block_.data();
-        const auto put = [&out](std::int16_t v) {
-            const auto u = static_cast<std::uint16_t>(v);
-            out[0] = static_cast<unsigned char>(u & 0xFF);
-            out[1] = static_cast<unsigned char>(u >> 8);
-            out += 2;
-        };
-        for (std::int32_t step = 0; step < steps; ++step) {
+        // Channel by channel within tiles of time steps: each channel's samples are read
+        // in order while the tile being filled stays in the cache.
+        constexpr std::int32_t TileSteps = 4096;
+        const std::size_t stride = static_cast<std::size_t>(channels) * 2;
+        for (std::int32_t first = 0; first < steps; first += TileSteps) {
+            const std::int32_t n = std::min(TileSteps, steps - first);
+            unsigned char* tile = block_.data() + static_cast<std::size_t>(first) * stride;
             for (int c = 0; c < channels; ++c) {
-                put(record.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(step)]);
+                const std::int16_t* src =
+                    record.Samples[static_cast<std::size_t>(c)].data() + first;
+                unsigned char* dst = tile + static_cast<std::size_t>(c) * 2;
+                for (std::int32_t i = 0; i < n; ++i) {
+                    PutLittleEndian(dst + static_cast<std::size_t>(i) * stride, src[i]);
+                }
             }
         }
+        unsigned char* out = block_.data() + static_cast<std::size_t>(steps) * stride;
         for (int i = 0; i < values; ++i) {
-            put(record.BurstValues[static_cast<std::size_t>(i)]);
+            out = PutLittleEndian(out, record.BurstValues[static_cast<std::size_t>(i)]);
         }
         data = block_.data();
     }

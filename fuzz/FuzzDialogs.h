@@ -1,0 +1,47 @@
+#pragma once
+
+// Shared by the file-reader fuzz targets: message boxes that answer No and OK, and the
+// input written to one scratch file that the reader opens by path.
+#include "data/Dialogs.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace tessary::fuzz {
+
+// Sample buffers the readers may allocate here. A header may legitimately ask for up to
+// 2 GiB; beyond this bound the reader refuses with a RangeError instead, so the fuzzer's
+// memory limit catches only allocations the reader did not bound.
+inline constexpr std::int64_t SampleBufferLimit = 1 << 20;
+
+class AnswerNo : public Dialogs {
+public:
+    MessageAnswer Show(MessageKind, const std::string&, MessageButtons buttons) override {
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+    }
+};
+
+inline const std::string& InputFile(const std::uint8_t* data, std::size_t size,
+                                    const char* extension) {
+    static const std::string path = [extension] {
+        std::string pattern = "/tmp/tessary-fuzz-XXXXXX";
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            std::abort();
+        }
+        close(fd);
+        unlink(pattern.c_str());
+        return pattern + extension;
+    }();
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size) || close(fd) != 0) {
+        std::abort();
+    }
+    return path;
+}
+
+} // namespace tessary::fuzz
