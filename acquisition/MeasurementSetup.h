@@ -23,6 +23,7 @@ bool GatherSettings(const ControlValues& controls, TFrmSDFdata& data, RunSetting
                     Dialogs& dialogs, RunView& view);
 
 // ChNum := the channel-count text; the channel grid gets ChNum + 1 rows (new rows empty).
+// While a run is going on, run control keeps the record's ChNum at the run's own count.
 // A text that is not a 16-bit integer is a ConversionError or RangeError and changes
 // nothing; so is a negative count.
 void ComboChNumChange(ControlValues& controls, MeasurementParameters& record);

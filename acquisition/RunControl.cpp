@@ -61,6 +61,11 @@ RunControl::RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& da
       dialogs_(dialogs), clock_(clock) {}
 
 template <typename Step> void RunControl::Guarded(Step&& step) {
+    if (Running()) {
+        // The buffers, the card and the file are laid out for the channel count of Start,
+        // whatever the channel-count list says meanwhile.
+        data_.Record().ChNum = runChNum_;
+    }
     try {
         step();
     } catch (...) {
@@ -85,6 +90,7 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
         return false;
     }
     fileType_ = controls.FileType == FileTypeTsd ? FileTypeTsd : FileTypeSdf;
+    runChNum_ = data_.Record().ChNum;
     if (!WriteHeader()) {
         ShowHeaderError();
         return false;
@@ -111,7 +117,7 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
 
 void RunControl::BtnAdStopClick() {
     if (Running()) {
-        FullStop(false);
+        Guarded([&] { FullStop(false); });
     }
 }
 

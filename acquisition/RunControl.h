@@ -92,6 +92,7 @@ private:
     RunState state_;
     Phase phase_ = Phase::Idle;
     int fileType_ = FileTypeSdf; // taken at Start: the whole run writes one format
+    std::int16_t runChNum_ = 0;  // the channel count the run was set up for
     double waitStart_ = 0.0;
     double waitEnd_ = 0.0;
     bool inPass_ = false;

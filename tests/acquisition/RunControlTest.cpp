@@ -1,6 +1,7 @@
 #include "AcquisitionTesting.h"
 
 #include "acquisition/CardMessageQueue.h"
+#include "acquisition/MeasurementSetup.h"
 #include "acquisition/RunControl.h"
 #include "data/Errors.h"
 
@@ -197,6 +198,28 @@ TEST_F(RunControlTest, KeepsTheFixedScheduleAndCatchesUpWithoutSkipping) {
     Pass();
     EXPECT_EQ(view.presentStatus, "1回目の計測");
     EXPECT_EQ(run.State().BurstNumber, 1);
+}
+
+TEST_F(RunControlTest, AChannelCountChangedDuringTheRunDoesNotReachIt) {
+    SetChannels(2);
+    SetBurst(40, 2);
+    Start();
+    Pass();
+    card.ready = 30;
+    Pass();
+    controls.ChNum = "4";
+    ComboChNumChange(controls, data.Record());
+    FinishBurst();
+    clock.Advance(1);
+    Pass();
+    card.ready = 10;
+    Pass();
+    controls.ChNum = "1";
+    ComboChNumChange(controls, data.Record());
+    run.BtnAdStopClick();
+    EXPECT_EQ(data.Record().ChNum, 2);
+    EXPECT_EQ(FileSize(), SizeWithBlocks(2));
+    EXPECT_EQ(Stored(ReadAll(controls.FileName), 1, 10, 1), ErrorValue);
 }
 
 TEST_F(RunControlTest, AnIterationOfZeroRecordsUntilStop) {
