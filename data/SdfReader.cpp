@@ -174,6 +174,7 @@ bool SdfReader::Read(const std::string& path) {
     file.Close();
 
     holder_.NormaliseAfterRead(path);
+    holder_.CheckSizesAfterRead(path);
     if (version < 4) {
         OldFormatUpgrader* upgrader = holder_.Upgrader();
         if (upgrader == nullptr) {
@@ -184,7 +185,6 @@ bool SdfReader::Read(const std::string& path) {
             return false;
         }
     }
-    record.ComputeDerivedSizes();
     holder_.AllocateBuffersAfterRead(path);
     return true;
 }

@@ -66,17 +66,23 @@ void TFrmSDFdata::NormaliseAfterRead(const std::string& path) {
     }
 }
 
-void TFrmSDFdata::AllocateBuffersAfterRead(const std::string& path) {
-    const std::int64_t channels = record_.ChNum > 0 ? record_.ChNum : 0;
-    const std::int64_t steps = record_.DataNum > 0 ? record_.DataNum : 0;
-    const std::int64_t values = record_.BurstValueNum > 0 ? record_.BurstValueNum : 0;
-    const std::int64_t bytes = (channels * steps + values) * 2;
+void TFrmSDFdata::CheckSizesAfterRead(const std::string& path) {
+    try {
+        record_.ComputeDerivedSizes();
+    } catch (const RangeError& e) {
+        throw RangeError("The file " + path + ": " + e.what());
+    }
+    const std::int64_t bytes = std::int64_t{record_.BlockBytes};
     if (bytes > sampleBufferLimit_) {
         throw RangeError("The file " + path + " declares " + std::to_string(record_.DataNum) +
                          " data in " + std::to_string(record_.ChNum) +
                          " channels: sample buffers of " + std::to_string(bytes) +
                          " bytes are more than can be held");
     }
+}
+
+void TFrmSDFdata::AllocateBuffersAfterRead(const std::string& path) {
+    CheckSizesAfterRead(path);
     try {
         record_.AllocateSampleBuffers();
     } catch (const RangeError& e) {

@@ -69,8 +69,10 @@ public:
     std::int64_t SampleBufferLimit() const { return sampleBufferLimit_; }
 
     // Steps of the header readers after the fields are in the record: the burst-interval
-    // normalisation and the sample buffers. Errors name the file.
+    // normalisation, the derived sizes checked against the limits, and the sample buffers.
+    // Errors name the file.
     void NormaliseAfterRead(const std::string& path);
+    void CheckSizesAfterRead(const std::string& path);
     void AllocateBuffersAfterRead(const std::string& path);
 
 private:

@@ -304,6 +304,12 @@ TEST_F(SdfFile, OldLayoutsAskFirstAndGoThroughTheUpgrader) {
     upgrader.Result = false;
     dialogs.Answers = {MessageAnswer::Yes};
     EXPECT_FALSE(holder.ReadSdfHeader(path));
+
+    // Sizes beyond what can be held are refused before the upgrader sees them.
+    holder.SetSampleBufferLimit(100);
+    dialogs.Answers = {MessageAnswer::Yes};
+    EXPECT_THROW(holder.ReadSdfHeader(path), RangeError);
+    EXPECT_EQ(upgrader.Calls.size(), 2u);
 }
 
 TEST_F(SdfFile, ForeignFilesAndVersionsAreFormatErrors) {
@@ -374,6 +380,7 @@ TEST_F(SdfFile, HostileSizesAreRefusedBeforeUse) {
     expectRefused(with(210, I16(-1)), "-1 channels", true);
     expectRefused(with(212, I16(-2)), "-2 per-burst", true);
     expectRefused(with(214, I32(-5)), "(-5)", true);
+    expectRefused(with(214, I32(2'000'000'000)), "too large");
     expectRefused(with(222, U8(9)), "unit 9");
     expectRefused(with(229, U8(10)), "unit 10");
     expectRefused(good.substr(0, 230), "ends at byte 230");
