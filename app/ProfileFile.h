@@ -28,8 +28,6 @@ public:
     // Loads the file at `path` (UTF-8). A missing or unreadable file loads as empty.
     explicit ProfileFile(std::string path);
 
-    const std::string& Path() const { return path_; }
-
     // The value of `key` in `section`, cut to MaxValueBytes without splitting a double-byte
     // character; `defaultValue` (cut the same way) when the section or key is missing.
     std::string Get(std::string_view section, std::string_view key,

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -229,27 +228,4 @@ TEST(ProfileFile, ManyKeysWithOneSaveGiveTheSameFileAsKeyByKeyWrites) {
     }
     file.Save();
     EXPECT_EQ(TempFolder::Read(one), TempFolder::Read(each));
-}
-
-TEST(ProfileFile, AnyBytesGiveAResult) {
-    TempFolder folder;
-    const std::string path = folder.File("noise.ini");
-    std::mt19937 random(7);
-    const char alphabet[] = {'[', ']', '=',    ';',    ' ',    '\t',   '\r',   '\n',  '\0',
-                             'a', 'A', '\x81', '\x5D', '\x83', '\x41', '\xFC', '\xFF'};
-    for (int round = 0; round < 100; ++round) {
-        std::string bytes(random() % 200, '\0');
-        for (char& c : bytes) {
-            c = alphabet[random() % sizeof alphabet];
-        }
-        TempFolder::Write(path, bytes);
-        ProfileFile file(path);
-        (void)file.Get("a", "a", "");
-        file.Set("a", "A", "v");
-        file.Set("new", "k", "w");
-        EXPECT_EQ(file.Get("A", "a", ""), "v");
-        EXPECT_EQ(file.Get("NEW", "K", ""), "w");
-        file.Save();
-        EXPECT_EQ(ProfileFile(path).Get("a", "a", ""), "v");
-    }
 }

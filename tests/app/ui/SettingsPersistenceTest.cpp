@@ -65,7 +65,6 @@ private slots:
     void cleanup() { QFile::remove(SettingsFile()); }
 
     void closingAndRestartingBringsBackThePlacementAndEverySetting();
-    void withoutASettingsFileTheWindowOpensWithItsDefaults();
 };
 
 void SettingsPersistenceTest::closingAndRestartingBringsBackThePlacementAndEverySetting() {
@@ -141,26 +140,6 @@ void SettingsPersistenceTest::closingAndRestartingBringsBackThePlacementAndEvery
     QCOMPARE(back.ApplicationSoftware, std::string("/opt/Orvane/Orvane.EXE"));
     QCOMPARE(second.EditFileName->cursorPosition(),
              static_cast<int>(second.EditFileName->text().size()));
-}
-
-void SettingsPersistenceTest::withoutASettingsFileTheWindowOpensWithItsDefaults() {
-    QuietDialogs dialogs;
-    CancelledFileDialogs fileDialogs;
-    TForm1 form(dialogs, fileDialogs, CloseAtOnce);
-    form.FormShow();
-    const ControlValues values = form.Values();
-    QCOMPARE(form.pos(), QPoint(203, 178));
-    QCOMPARE(form.size(), QSize(715, 452));
-    QCOMPARE(values.SInterval, std::string("100"));
-    QCOMPARE(values.SampUnitIndex, 1);
-    QCOMPARE(values.DataNum, std::string("512"));
-    QCOMPARE(values.BurstUnitIndex, 2);
-    QCOMPARE(values.ChNum, std::string("1"));
-    QCOMPARE(values.ChannelGrid.size(), std::size_t{2});
-    QCOMPARE(values.ChannelGrid[1][1], std::string("Ch.1"));
-    QCOMPARE(values.FileType, 0);
-    QVERIFY(values.Memo.empty());
-    QCOMPARE(values.FileName, form.Paths().DataFolder + "ADdata.sdf");
 }
 
 QTEST_MAIN(SettingsPersistenceTest)
