@@ -12,6 +12,7 @@
 #include "cli/ProgramFolder.h"
 #include "cli/RecordStopRule.h"
 #include "cli/ReportErrors.h"
+#include "cli/RunDriver.h"
 #include "cli/StatusConsole.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalDialogs.h"
@@ -24,8 +25,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <thread>
-#include <time.h>
 #include <unistd.h>
 
 namespace tessary {
@@ -44,7 +43,6 @@ constexpr OptionSpec Options[] = {
     {"yes", 'y', false},
 };
 
-constexpr auto DrainSlice = std::chrono::microseconds(4000);
 const char* const Completed = "変換終了";
 
 RecordStopRule StopRuleOf(const CommandLine& line) {
@@ -63,15 +61,51 @@ RecordStopRule StopRuleOf(const CommandLine& line) {
     return rule;
 }
 
-// A sleep that a stop signal cuts short (nanosleep returns on EINTR).
-void SleepFor(Seconds time) {
-    if (time <= Seconds::zero()) {
+std::optional<int> FileTypeOf(const CommandLine& line) {
+    const auto type = line.Value("type");
+    if (!type) {
+        return std::nullopt;
+    }
+    if (*type == "sdf" || *type == "SDF") {
+        return FileTypeSdf;
+    }
+    if (*type == "tsd" || *type == "TSD") {
+        return FileTypeTsd;
+    }
+    throw UsageError("--type: \"" + *type + "\" is not sdf or tsd");
+}
+
+// -o and --type over the APM file's Save Name and File Type. A type without -o changes
+// the Save Name's extension as the window's file-type choice does.
+void ApplyOverrides(const CommandLine& line, std::optional<int> fileType, ControlValues& controls) {
+    if (fileType) {
+        if (!line.Has("output") && *fileType != controls.FileType) {
+            controls.FileName =
+                ReplaceExtension(controls.FileName, *fileType == FileTypeTsd ? ".tsd" : ".sdf");
+        }
+        controls.FileType = *fileType;
+    }
+    if (const auto output = line.Value("output")) {
+        controls.FileName = *output;
+    }
+}
+
+// A stop inside a burst needs scans that come before the burst's end.
+void CheckStopInBurst(const RecordStopRule& rule, const ControlValues& controls) {
+    if (!rule.InBurst) {
         return;
     }
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time).count();
-    timespec request{static_cast<time_t>(ns / 1'000'000'000),
-                     static_cast<long>(ns % 1'000'000'000)};
-    ::nanosleep(&request, nullptr);
+    std::int32_t dataNum = 0;
+    try {
+        dataNum = TextToInt(controls.DataNum);
+    } catch (const ConversionError&) {
+        return; // GatherSettings reports the text when the run starts
+    }
+    if (dataNum > 0 && rule.InBurstScans >= dataNum) {
+        throw UsageError("--stop-in-burst: " + std::to_string(rule.InBurstScans) +
+                         " scans are not below the number of data (" + std::to_string(dataNum) +
+                         ")");
+    }
 }
 
 bool Readable(const std::string& path, std::string& why) {
@@ -147,16 +181,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         throw UsageError("record needs exactly one PARAMS.apm");
     }
     const RecordStopRule rule = StopRuleOf(line);
-    std::optional<int> fileType;
-    if (const auto type = line.Value("type")) {
-        if (*type == "sdf" || *type == "SDF") {
-            fileType = FileTypeSdf;
-        } else if (*type == "tsd" || *type == "TSD") {
-            fileType = FileTypeTsd;
-        } else {
-            throw UsageError("--type: \"" + *type + "\" is not sdf or tsd");
-        }
-    }
+    const std::optional<int> fileType = FileTypeOf(line);
     const std::string& apm = line.Positionals()[0];
 
     StatusConsole console;
@@ -173,29 +198,8 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         ApplyStartupDefaults(holder.Record());
         ControlValues controls = StartupControlValues(holder.Record(), CurrentFolder());
         ReadParameterFile(apm, controls, dialogs);
-        if (fileType) {
-            if (!line.Has("output") && *fileType != controls.FileType) {
-                controls.FileName =
-                    ReplaceExtension(controls.FileName, *fileType == FileTypeTsd ? ".tsd" : ".sdf");
-            }
-            controls.FileType = *fileType;
-        }
-        if (const auto output = line.Value("output")) {
-            controls.FileName = *output;
-        }
-        if (rule.InBurst) {
-            std::int32_t dataNum = 0;
-            try {
-                dataNum = TextToInt(controls.DataNum);
-            } catch (const ConversionError&) {
-                dataNum = 0; // GatherSettings reports the text when the run starts
-            }
-            if (dataNum > 0 && rule.InBurstScans >= dataNum) {
-                throw UsageError("--stop-in-burst: " + std::to_string(rule.InBurstScans) +
-                                 " scans are not below the number of data (" +
-                                 std::to_string(dataNum) + ")");
-            }
-        }
+        ApplyOverrides(line, fileType, controls);
+        CheckStopInBurst(rule, controls);
 
         if (controls.FileName.empty()) {
             dialogs.Error("no data file: the file has no Save Name; give -o FILE");
@@ -223,7 +227,6 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         TerminalRunView view(console);
         const SystemClock clock;
         RunControl run(card, messages, holder, settings, view, dialogs, clock);
-        const auto begin = std::chrono::steady_clock::now();
         const int shownBefore = dialogs.MessagesShown();
         if (!run.BtnAdStartClick(controls)) {
             if (dialogs.CouldNotAsk()) {
@@ -240,28 +243,8 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             return ExitFailed;
         }
 
-        bool stoppedHere = false;
-        while (run.Running()) {
-            run.SetDrainSlice(rule.WatchesScans(run.State()) ? std::chrono::microseconds(0)
-                                                             : DrainSlice);
-            const auto wait = run.Pass();
-            messages.DeliverTo(run);
-            if (!run.Running()) {
-                break;
-            }
-            const Seconds since = std::chrono::steady_clock::now() - begin;
-            if (signals.Raised() || rule.Due(run.State(), since)) {
-                stoppedHere = true;
-                run.BtnAdStopClick();
-                messages.DeliverTo(run);
-                break;
-            }
-            Seconds sleep = wait;
-            if (const auto left = rule.TimeLeft(since); left && *left < sleep) {
-                sleep = *left;
-            }
-            SleepFor(sleep);
-        }
+        const bool stoppedHere =
+            RunDriver(run, messages, rule, signals).DriveUntilEnd(std::chrono::steady_clock::now());
         console.ClearBar();
         if (stoppedHere || view.PresentStatus() == Completed) {
             return ExitOk;

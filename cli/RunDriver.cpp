@@ -1,0 +1,50 @@
+#include "cli/RunDriver.h"
+
+#include <time.h>
+
+namespace tessary {
+
+namespace {
+
+using Seconds = std::chrono::duration<double>;
+
+constexpr auto DrainSlice = std::chrono::microseconds(4000);
+
+// A sleep that a stop signal cuts short (nanosleep returns on EINTR).
+void SleepFor(Seconds time) {
+    if (time <= Seconds::zero()) {
+        return;
+    }
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time).count();
+    timespec request{static_cast<time_t>(ns / 1'000'000'000),
+                     static_cast<long>(ns % 1'000'000'000)};
+    ::nanosleep(&request, nullptr);
+}
+
+} // namespace
+
+bool RunDriver::DriveUntilEnd(std::chrono::steady_clock::time_point begin) {
+    while (run_.Running()) {
+        run_.SetDrainSlice(rule_.WatchesScans(run_.State()) ? std::chrono::microseconds(0)
+                                                            : DrainSlice);
+        const auto wait = run_.Pass();
+        messages_.DeliverTo(run_);
+        if (!run_.Running()) {
+            break;
+        }
+        const Seconds since = std::chrono::steady_clock::now() - begin;
+        if (signals_.Raised() || rule_.Due(run_.State(), since)) {
+            run_.BtnAdStopClick();
+            messages_.DeliverTo(run_);
+            return true;
+        }
+        Seconds sleep = wait;
+        if (const auto left = rule_.TimeLeft(since); left && *left < sleep) {
+            sleep = *left;
+        }
+        SleepFor(sleep);
+    }
+    return false;
+}
+
+} // namespace tessary

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "acquisition/CardMessageQueue.h"
+#include "acquisition/RunControl.h"
+#include "cli/RecordStopRule.h"
+#include "cli/StopSignals.h"
+
+namespace tessary {
+
+// Drives a started run the way the window's event loop does: a pass, the card's messages,
+// a sleep as long as the pass allows; and presses Stop once a signal arrived or the stop
+// rule is due.
+class RunDriver {
+public:
+    RunDriver(RunControl& run, CardMessageQueue& messages, const RecordStopRule& rule,
+              const StopSignals& signals)
+        : run_(run), messages_(messages), rule_(rule), signals_(signals) {}
+
+    // Until the run has ended; true when it was this driver that pressed Stop. The stop
+    // rule's time counts from `begin`.
+    bool DriveUntilEnd(std::chrono::steady_clock::time_point begin);
+
+private:
+    RunControl& run_;
+    CardMessageQueue& messages_;
+    const RecordStopRule& rule_;
+    const StopSignals& signals_;
+};
+
+} // namespace tessary
