@@ -4,6 +4,7 @@
 #include "data/Cp932.h"
 #include "data/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -135,6 +136,10 @@ void ProfileFile::Parse() {
         }
         std::size_t begin = pos;
         std::size_t end = lineEnd;
+        // A byte-order mark that an editor put before the first line.
+        if (pos == 0 && text.starts_with("\xEF\xBB\xBF")) {
+            begin = std::min<std::size_t>(3, end);
+        }
         Trim(text, begin, end);
         Entry entry;
         entry.LineBegin = pos;

@@ -14,10 +14,11 @@ namespace tessary {
 //
 // Reading rules: a line whose first non-blank character is '[' and that holds a ']' opens the
 // section named between them; a line holding '=' is a key (before the first '=') and its
-// value (after it); ';' starts a comment line. Names and values are trimmed of blanks and
-// tabs; names compare without regard to ASCII case (the second byte of a double-byte CP932
-// character is never folded). The first matching section and, in it, the first matching key
-// count. Texts are CP932 bytes.
+// value (after it); ';' starts a comment line; a UTF-8 byte-order mark before the first line
+// is passed over. Names and values are trimmed of blanks and tabs; quotes around a value stay
+// (a quoted comment reads back with its quotes). Names compare without regard to ASCII case
+// (the second byte of a double-byte CP932 character is never folded). The first matching
+// section and, in it, the first matching key count. Texts are CP932 bytes.
 //
 // The file is treated as hostile: at most MaxFileBytes are read, any bytes give a result.
 class ProfileFile {

@@ -109,6 +109,9 @@ TEST(ProfileFile, KeepsForeignLineEndsAndClosesAnOpenLastLine) {
     WritePrivateProfileString("A", "x", "9", path);
     EXPECT_EQ(TempFolder::Read(path), "[A]\nx=9\n[B]\ny=2\r\nz=3\r\n");
 
+    TempFolder::Write(path, "\xEF\xBB\xBF[B]\nq=\"quoted\"\n");
+    EXPECT_EQ(GetPrivateProfileString("B", "q", "", path), "\"quoted\"");
+
     TempFolder::Write(path, "[A]");
     WritePrivateProfileString("C", "k", "v", path);
     EXPECT_EQ(TempFolder::Read(path), "[A]\r\n[C]\r\nk=v\r\n");
