@@ -422,8 +422,7 @@ void TForm1::FormShow() {
     SetValues(values);
 
     if (!card_) {
-        card_ = std::make_unique<SimulatedCard>(
-            SimulatedCardSettings::Load(paths_.ProgramDir + SimulatedCardIniName));
+        card_ = std::make_unique<SimulatedCard>(LoadCardSettings());
     }
     run_ = std::make_unique<RunControl>(*card_, cardWindow_, sdfData_, settings_, *this, dialogs_,
                                         clock_);
@@ -440,6 +439,15 @@ void TForm1::FormShow() {
     ReadStartupSettings();
     GatherSettings(Values(), sdfData_, settings_, dialogs_, *this);
     SetupCharts();
+}
+
+SimulatedCardSettings TForm1::LoadCardSettings() {
+    try {
+        return SimulatedCardSettings::Load(paths_.ProgramDir + SimulatedCardIniName);
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(error.what());
+        return {};
+    }
 }
 
 void TForm1::DetectTheCard() {
@@ -786,14 +794,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == CardMessageEvent::EventType && run_) {
-        const auto* message = static_cast<const CardMessageEvent*>(event);
-        run_->AppWindowProc(message->Code, message->Param);
-        if (run_->Running() && !passTimer_.isActive()) {
-            SchedulePass(std::chrono::milliseconds(0));
-        }
+    if (event->type() == CardMessageEvent::EventType) {
+        AppWindowProc(*static_cast<const CardMessageEvent*>(event));
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::AppWindowProc(const CardMessageEvent& message) {
+    if (run_) {
+        run_->AppWindowProc(message.Code, message.Param);
+    }
 }
 
 } // namespace tessary

@@ -4,6 +4,7 @@
 #include "acquisition/ControlValues.h"
 #include "acquisition/RunSettings.h"
 #include "acquisition/RunView.h"
+#include "acquisition/SimulatedCardSettings.h"
 #include "app/ProgramPaths.h"
 #include "app/ui/QtCardMessagePoster.h"
 #include "data/Clock.h"
@@ -40,6 +41,7 @@ class QTableWidget;
 namespace tessary {
 
 class AnalysisProgramCommand;
+class CardMessageEvent;
 class ChartPanel;
 class Dialogs;
 class FileDialogs;
@@ -145,11 +147,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Installed on the application: hands the card library's messages to the run.
+    // Installed on the application in FormCreate: passes the card library's messages to
+    // AppWindowProc.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
+    void AppWindowProc(const CardMessageEvent& message);
+    // The simulated card's settings beside the program; a file that does not read is
+    // reported and the defaults are used.
+    SimulatedCardSettings LoadCardSettings();
     void DetectTheCard();
     void ReadStartupSettings();
     void ApplyLoadedValues(const ControlValues& values);
