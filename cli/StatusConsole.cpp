@@ -52,9 +52,12 @@ void StatusConsole::Bar(std::int32_t percent, std::string_view text) {
         return;
     }
     percent = std::clamp<std::int32_t>(percent, 0, 100);
-    if (barShown_ && percent == percent_ && text == barText_) {
+    const auto now = std::chrono::steady_clock::now();
+    if (barShown_ && (now - drawn_ < std::chrono::milliseconds(50) ||
+                      (percent == percent_ && text == barText_))) {
         return;
     }
+    drawn_ = now;
     percent_ = percent;
     barText_ = text;
     DrawBar();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,7 +20,8 @@ public:
     void Line(std::string_view text);
     // Text without a line end, for a question; the bar is cleared first.
     void Prompt(std::string_view text);
-    // Percent 0 to 100 (clamped) and a short text beside the bar; redrawn only on change.
+    // Percent 0 to 100 (clamped) and a short text beside the bar; redrawn on a change, at
+    // most every 50 ms.
     void Bar(std::int32_t percent, std::string_view text);
     void ClearBar();
 
@@ -32,6 +34,7 @@ private:
     bool barShown_ = false;
     std::int32_t percent_ = -1;
     std::string barText_;
+    std::chrono::steady_clock::time_point drawn_;
 };
 
 } // namespace tessary

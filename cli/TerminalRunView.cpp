@@ -5,14 +5,18 @@ namespace tessary {
 void TerminalRunView::SetEditPresentStatus(const std::string& text) {
     if (text != presentStatus_) {
         presentStatus_ = text;
-        console_.Line(text);
+        if (!text.empty()) {
+            console_.Line(text);
+        }
     }
 }
 
 void TerminalRunView::SetTextStatus(const std::string& text) {
     if (text != cardStatus_) {
         cardStatus_ = text;
-        console_.Line(text);
+        if (!text.empty()) {
+            console_.Line(text);
+        }
     }
 }
 
