@@ -3,7 +3,6 @@
 #include "data/Errors.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <system_error>
 #include <unistd.h>
@@ -12,8 +11,12 @@ namespace tessary {
 
 namespace {
 
-// Collected blocks are written once they reach this many bytes.
-constexpr std::size_t FlushBytes = 8 << 20;
+// Collected blocks are written once they reach this many bytes, small enough to be still in
+// the processor's cache when they are handed to the file.
+constexpr std::size_t FlushBytes = 1 << 20;
+
+// After this many bytes the disk is asked to start writing them, without waiting.
+constexpr std::int64_t WritebackBytes = 32 << 20;
 
 } // namespace
 
@@ -22,10 +25,17 @@ BlockFileWriter::BlockFileWriter(std::string path) : path_(std::move(path)) {
     if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
         Fail("cannot be replaced", errno);
     }
-    if (!file_.Open(path_, O_WRONLY | O_CREAT | O_EXCL)) {
+    do {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) {
         Fail("cannot be created", errno);
     }
     pending_.reserve(FlushBytes);
+}
+
+BlockFileWriter::~BlockFileWriter() {
+    Close();
 }
 
 void BlockFileWriter::Write(std::int64_t offset, std::span<const unsigned char> block) {
@@ -48,33 +58,53 @@ void BlockFileWriter::Write(std::int64_t offset, std::span<const unsigned char> 
 
 void BlockFileWriter::Commit() {
     Flush();
-    errno = 0;
-    if (!file_.Sync()) {
+    if (::fsync(fd_) != 0) {
         Fail("cannot be written to the disk", errno);
     }
-    errno = 0;
-    if (!file_.Close()) {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
         Fail("cannot be closed", errno);
     }
 }
 
 void BlockFileWriter::Discard() {
-    file_.Close();
+    Close();
     ::unlink(path_.c_str());
 }
 
 void BlockFileWriter::Flush() {
-    if (pending_.empty()) {
-        return;
+    if (!pending_.empty()) {
+        WriteOut(pendingOffset_, pending_.data(), pending_.size());
+        pending_.clear();
     }
-    WriteOut(pendingOffset_, pending_.data(), pending_.size());
-    pending_.clear();
 }
 
 void BlockFileWriter::WriteOut(std::int64_t offset, const unsigned char* data, std::size_t n) {
-    errno = 0;
-    if (!file_.WriteAt(data, n, static_cast<off_t>(offset))) {
-        Fail("cannot be written", errno);
+    unsynced_ += static_cast<std::int64_t>(n);
+    while (n > 0) {
+        const ssize_t w = ::pwrite(fd_, data, n, static_cast<off_t>(offset));
+        if (w < 0 && errno == EINTR) {
+            continue;
+        }
+        if (w <= 0) {
+            Fail("cannot be written", w < 0 ? errno : 0);
+        }
+        data += w;
+        n -= static_cast<std::size_t>(w);
+        offset += w;
+    }
+    if (unsynced_ >= WritebackBytes) {
+        // Only a start: errors of the writing are reported by the fsync of Commit.
+        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+        unsynced_ = 0;
+    }
+}
+
+void BlockFileWriter::Close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "data/PosixFile.h"
-
 #include <cstdint>
 #include <span>
 #include <string>
@@ -9,14 +7,18 @@
 
 namespace tessary {
 
-// Writes burst blocks into a new file through a large buffer and makes them durable. The
-// file is made afresh: whatever stood at the path before is removed, so nothing of an
-// earlier file survives beyond what is written now.
+// Writes burst blocks into a new file through a buffer and makes them durable. The file is
+// made afresh: whatever stood at the path before is removed, so nothing of an earlier file
+// survives beyond what is written now. Writing to the disk starts while blocks are still
+// being collected, so that little is left to wait for at the end.
 class BlockFileWriter {
 public:
     // Creates the file; an InOutError naming it when that is not possible (for example a
     // folder of that name, or no right to write there).
     explicit BlockFileWriter(std::string path);
+    ~BlockFileWriter();
+    BlockFileWriter(const BlockFileWriter&) = delete;
+    BlockFileWriter& operator=(const BlockFileWriter&) = delete;
 
     // Writes `block` at byte `offset` of the file. Blocks that follow each other are
     // collected and written together.
@@ -31,12 +33,14 @@ public:
 private:
     void Flush();
     void WriteOut(std::int64_t offset, const unsigned char* data, std::size_t n);
+    void Close();
     [[noreturn]] void Fail(const std::string& what, int error) const;
 
     std::string path_;
-    PosixFile file_;
+    int fd_ = -1;
     std::vector<unsigned char> pending_;
     std::int64_t pendingOffset_ = 0;
+    std::int64_t unsynced_ = 0; // bytes written since writing to the disk was last started
 };
 
 } // namespace tessary

@@ -16,8 +16,9 @@ namespace tessary {
 
 namespace {
 
-// Bursts are read in groups of about this many bytes; a larger burst is read whole.
-constexpr std::int64_t ChunkBytes = 8 << 20;
+// Bursts are read in groups of about this many bytes, small enough to stay in the
+// processor's cache between reading, marking and writing; a larger burst is read whole.
+constexpr std::int64_t ChunkBytes = 1 << 20;
 
 // The two marks as they lie in the file, whatever the byte order of this machine.
 constexpr std::uint16_t OldMark =
@@ -25,8 +26,21 @@ constexpr std::uint16_t OldMark =
 constexpr std::uint16_t NewMark =
     std::bit_cast<std::uint16_t>(std::array<unsigned char, 2>{0x00, 0x80});
 
+// Eight values at a time; the compiler turns this into vector instructions.
+using Lanes = std::uint16_t __attribute__((vector_size(16)));
+
 void ReplaceOldMarks(unsigned char* data, std::size_t bytes) {
-    for (std::size_t i = 0; i + 1 < bytes; i += 2) {
+    const Lanes oldMarks = Lanes{} + OldMark;
+    const Lanes newMarks = Lanes{} + NewMark;
+    std::size_t i = 0;
+    for (; i + sizeof(Lanes) <= bytes; i += sizeof(Lanes)) {
+        Lanes v;
+        std::memcpy(&v, data + i, sizeof v);
+        const auto hit = reinterpret_cast<Lanes>(v == oldMarks);
+        v = (v & ~hit) | (newMarks & hit);
+        std::memcpy(data + i, &v, sizeof v);
+    }
+    for (; i + 1 < bytes; i += 2) {
         std::uint16_t v;
         std::memcpy(&v, data + i, 2);
         v = v == OldMark ? NewMark : v;
