@@ -25,9 +25,10 @@ public:
     }
 };
 
-inline const std::string& InputFile(const std::uint8_t* data, std::size_t size,
-                                    const char* extension) {
-    static const std::string path = [extension] {
+// A scratch file of this process, removed when the process ends.
+class ScratchFile {
+public:
+    explicit ScratchFile(const char* extension) {
         std::string pattern = "/tmp/tessary-fuzz-XXXXXX";
         const int fd = mkstemp(pattern.data());
         if (fd < 0) {
@@ -35,8 +36,23 @@ inline const std::string& InputFile(const std::uint8_t* data, std::size_t size,
         }
         close(fd);
         unlink(pattern.c_str());
-        return pattern + extension;
-    }();
+        path_ = pattern + extension;
+    }
+    ~ScratchFile() { unlink(path_.c_str()); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Writes the input to the scratch file and returns its path.
+inline const std::string& InputFile(const std::uint8_t* data, std::size_t size,
+                                    const char* extension) {
+    static const ScratchFile file(extension);
+    const std::string& path = file.Path();
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size) || close(fd) != 0) {
         std::abort();

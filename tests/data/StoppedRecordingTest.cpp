@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 using namespace tessary;
 using namespace tessary::testing;
@@ -212,6 +214,33 @@ TEST_F(TsdRebuildTest, AFailedCopyLeavesTheDataFileAndNamesBothFiles) {
         EXPECT_NE(message.find(path), std::string::npos) << message;
         EXPECT_NE(message.find(folder.File("run.$$$")), std::string::npos) << message;
     }
+    EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST_F(TsdRebuildTest, ACopyCutShortByAFullDiskLeavesTheDataFile) {
+    const std::string path = folder.File("run.tsd");
+    Prepare(path);
+    for (std::int16_t k = 1; k < 3; ++k) {
+        r.Samples[0] = {k, k};
+        ASSERT_TRUE(holder.WriteTsdBlock(k));
+    }
+    const std::string before = ReadAll(path);
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = before.size() - 10; // room for the new header, not for all blocks
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool failed = false;
+    try {
+        r.Iteration = 9; // the new header, with 3, is as long as the old one
+        holder.FinishStoppedRecording({false, 0, 3, FileTypeTsd, path});
+    } catch (const InOutError&) {
+        failed = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(failed);
     EXPECT_EQ(ReadAll(path), before);
 }
 
