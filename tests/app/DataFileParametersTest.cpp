@@ -8,6 +8,7 @@
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tessary;
 
@@ -55,10 +56,13 @@ ControlValues Current() {
 
 TEST(DataFileParameters, AnSdfOrTsdHeaderFillsTheMeasurementControlsOnly) {
     TempFolder folder;
-    for (const char* name : {"run.sdf", "DATA.SDF", "run.TSD"}) {
+    // "usec" selects the third entry of the sampling-unit list, "sec" the first.
+    const std::tuple<const char*, TimeUnit, int> files[] = {
+        {"run.sdf", UnitUsec, 2}, {"DATA.SDF", UnitSec, 0}, {"run.TSD", UnitUsec, 2}};
+    for (const auto& [name, unit, position] : files) {
         SCOPED_TRACE(name);
         const std::string path = folder.File(name);
-        WriteHeader(path, 2, UnitUsec);
+        WriteHeader(path, 2, unit);
         RecordingDialogs dialogs;
         TFrmSDFdata sdfData(dialogs);
         ControlValues values = Current();
@@ -69,8 +73,8 @@ TEST(DataFileParameters, AnSdfOrTsdHeaderFillsTheMeasurementControlsOnly) {
         EXPECT_EQ(values.BurstInterval, "30");
         EXPECT_EQ(values.BurstUnitIndex, 1);
         EXPECT_EQ(values.SInterval, "250");
-        EXPECT_EQ(samplingUnitIndex, 2);
-        EXPECT_EQ(values.SampUnitIndex, 2);
+        EXPECT_EQ(samplingUnitIndex, position);
+        EXPECT_EQ(values.SampUnitIndex, position);
         EXPECT_EQ(values.DataNum, "1024");
         EXPECT_EQ(values.ChNum, "2");
         ASSERT_EQ(values.ChannelGrid.size(), 3u);
@@ -87,22 +91,6 @@ TEST(DataFileParameters, AnSdfOrTsdHeaderFillsTheMeasurementControlsOnly) {
         EXPECT_EQ(values.ApplicationSoftware, before.ApplicationSoftware);
         EXPECT_EQ(values.Left, before.Left);
         EXPECT_TRUE(dialogs.Information.empty());
-    }
-}
-
-TEST(DataFileParameters, SamplingUnitsSelectTheirListEntries) {
-    TempFolder folder;
-    const std::pair<TimeUnit, int> units[] = {{UnitSec, 0}, {UnitMsec, 1}, {UnitUsec, 2}};
-    for (const auto& [unit, position] : units) {
-        const std::string path = folder.File("u" + std::to_string(unit) + ".sdf");
-        WriteHeader(path, 1, unit);
-        RecordingDialogs dialogs;
-        TFrmSDFdata sdfData(dialogs);
-        ControlValues values;
-        std::uint16_t samplingUnitIndex = 1;
-        ASSERT_TRUE(ReadParametersFromDataFile(path, sdfData, values, samplingUnitIndex));
-        EXPECT_EQ(samplingUnitIndex, position);
-        EXPECT_EQ(values.SampUnitIndex, position);
     }
 }
 
