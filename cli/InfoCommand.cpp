@@ -81,7 +81,11 @@ int InfoCommand::Run(const std::vector<std::string>& args) {
             report = line.Has("json") ? header.Json() : header.Text(path);
         }
         std::fwrite(report.data(), 1, report.size(), stdout);
-        return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            dialogs.Error("the header cannot be written to standard output");
+            return ExitFailed;
+        }
+        return ExitOk;
     });
 }
 
