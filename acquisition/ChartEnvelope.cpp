@@ -47,7 +47,6 @@ void ChartEnvelope::Append(double x, double y) {
 
 void ChartEnvelope::Append(std::span<const double> x, std::span<const double> y) {
     const std::size_t n = std::min(x.size(), y.size());
-    points_.reserve(points_.size() + n);
     for (std::size_t i = 0; i < n; ++i) {
         Append(x[i], y[i]);
     }

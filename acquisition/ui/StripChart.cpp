@@ -88,6 +88,9 @@ void StripChart::Refresh() {
     if (columns != envelope_.Columns()) {
         envelope_.SetColumns(columns);
     }
+    // Each axis change redraws the series' line; without points that costs nothing, so the
+    // line is built once, for the new ranges, by the replace below.
+    series_->clear();
     if (envelope_.Empty()) {
         ResetAxes();
     } else {
