@@ -116,8 +116,8 @@ bool SdfReader::Read(const std::string& path) {
     }
     const char digit = head.size() > sdf::VersionOffset ? head[sdf::VersionOffset] : '\0';
     if (digit < '0' || digit > '9') {
-        throw ConversionError("The version character '" + std::string(1, digit) + "' of " + path +
-                              " is not a valid integer value");
+        throw ConversionError("The version character '" + std::string(digit != '\0', digit) +
+                              "' of " + path + " is not a valid integer value");
     }
     const int version = digit - '0';
     if (version < 1 || version > 4) {

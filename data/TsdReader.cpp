@@ -166,8 +166,8 @@ bool TsdReader::Read(const std::string& path) {
         }
         const char digit = first.size() > VersionPosition ? first[VersionPosition] : '\0';
         if (!IsDigit(digit)) {
-            throw ConversionError("The version character '" + std::string(1, digit) + "' of " +
-                                  path + " is not a valid integer value");
+            throw ConversionError("The version character '" + std::string(digit != '\0', digit) +
+                                  "' of " + path + " is not a valid integer value");
         }
         const int version = digit - '0';
 
