@@ -98,12 +98,18 @@ std::optional<std::string> Attribute(std::string_view tag, std::string_view name
 
 std::optional<std::string> SitemapIndex::FindTopic(std::string_view sitemap,
                                                    std::string_view keyword) {
-    std::size_t at = 0;
-    while ((at = FindNoCase(sitemap, "<object", at)) != std::string_view::npos) {
-        const std::size_t close = FindNoCase(sitemap, "</object", at);
-        const std::string_view entry = sitemap.substr(
-            at, close == std::string_view::npos ? std::string_view::npos : close - at);
-        at += 7;
+    // An entry ends at its closing tag or at the next entry, whichever comes first. Each
+    // search runs forward only, so a damaged index costs time in proportion to its size.
+    std::size_t close = 0;
+    std::size_t at = FindNoCase(sitemap, "<object", 0);
+    while (at != std::string_view::npos) {
+        const std::size_t next = FindNoCase(sitemap, "<object", at + 7);
+        if (close != std::string_view::npos && close <= at) {
+            close = FindNoCase(sitemap, "</object", at);
+        }
+        const std::string_view entry =
+            sitemap.substr(at, std::min({close, next, sitemap.size()}) - at);
+        at = next;
         std::optional<std::string> name;
         std::optional<std::string> local;
         std::size_t p = 0;
