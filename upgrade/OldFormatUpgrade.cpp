@@ -124,9 +124,9 @@ bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path,
     }
     out.Commit();
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::generic_category().message(errno);
         throw InOutError("The file " + path + " cannot be replaced by its converted copy " +
-                         temporary + ": " + std::generic_category().message(errno) +
-                         "; the file is left as it was");
+                         temporary + ": " + reason + "; the file is left as it was");
     }
     SyncFolder(path);
     return true;

@@ -33,29 +33,22 @@ private slots:
         QCOMPARE(Control<QLabel>(form, "LblPercent")->text(), QStringLiteral("0 %"));
         QCOMPARE(Control<QProgressBar>(form, "ProgressBar1")->value(), 0);
         QCOMPARE(Control<QProgressBar>(form, "ProgressBar1")->minimum(), 0);
-        QCOMPARE(Control<QProgressBar>(form, "ProgressBar1")->maximum(), 100);
         QVERIFY(Control<QLabel>(form, "LblComment")->text().isEmpty());
         QCOMPARE(Control<QPushButton>(form, "BitBtn1")->text(), QStringLiteral("キャンセル"));
         QVERIFY(!form.CancelRequested());
         QCOMPARE(form.size(), QSize(285, 124));
         QCOMPARE(form.minimumSize(), form.maximumSize());
-    }
-
-    void IsCentredOnTheScreen() {
-        TFrmProgress form;
-        form.StartProgress("t");
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QRect frame = form.frameGeometry();
         QCOMPARE(frame.x(), screen.x() + (screen.width() - frame.width()) / 2);
         QCOMPARE(frame.y(), screen.y() + (screen.height() - frame.height()) / 2);
-    }
 
-    void ShowsThePercentageAsTextAndBar() {
-        TFrmProgress form;
-        form.StartProgress("t");
         form.SetProgressPercent(67);
         QCOMPARE(Control<QLabel>(form, "LblPercent")->text(), QStringLiteral("67 %"));
         QCOMPARE(Control<QProgressBar>(form, "ProgressBar1")->value(), 67);
+        form.Hide();
+        QVERIFY(!form.isVisible());
+        QVERIFY(!form.CancelRequested());
     }
 
     void CancelHidesAtOnceAndSetsTheRequest() {
@@ -93,14 +86,6 @@ private slots:
         form.close();
         QVERIFY(form.CancelRequested());
         QVERIFY(!form.isVisible());
-    }
-
-    void TheCallerHidesItAtTheEnd() {
-        TFrmProgress form;
-        form.StartProgress("t");
-        form.Hide();
-        QVERIFY(!form.isVisible());
-        QVERIFY(!form.CancelRequested());
     }
 };
 
