@@ -68,9 +68,8 @@ bool SdfHeaderLoader::Load(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) {
         throw FileError(path, std::string("cannot be examined (") + std::strerror(errno) + ")");
     }
-    layout_.FileBytes = info.st_size;
     const std::int64_t blockBytes = layout_.BlockValues * 2;
-    const std::int64_t after = layout_.FileBytes - layout_.HeaderBytes;
+    const std::int64_t after = std::int64_t{info.st_size} - layout_.HeaderBytes;
     if (after > 0 && blockBytes > 0) {
         // The last block of an old layout needs only its values, not its padding.
         layout_.BlocksPresent = after / layout_.BlockStride;

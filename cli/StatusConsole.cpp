@@ -12,13 +12,11 @@ constexpr int BarCells = 30;
 
 } // namespace
 
-StatusConsole::StatusConsole() : StatusConsole(STDERR_FILENO, ::isatty(STDERR_FILENO) == 1) {}
-
-StatusConsole::StatusConsole(int fd, bool drawBar) : fd_(fd), drawBar_(drawBar) {}
+StatusConsole::StatusConsole() : drawBar_(::isatty(STDERR_FILENO) == 1) {}
 
 void StatusConsole::Put(std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        const ssize_t n = ::write(STDERR_FILENO, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }

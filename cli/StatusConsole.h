@@ -12,8 +12,7 @@ namespace tessary {
 // it again below the line.
 class StatusConsole {
 public:
-    StatusConsole();                     // stderr
-    StatusConsole(int fd, bool drawBar); // for another descriptor
+    StatusConsole();
 
     bool DrawsBar() const { return drawBar_; }
 
@@ -29,7 +28,6 @@ private:
     void Put(std::string_view bytes);
     void DrawBar();
 
-    int fd_;
     bool drawBar_;
     bool barShown_ = false;
     std::int32_t percent_ = -1;
