@@ -39,7 +39,6 @@ public:
 
     std::size_t Size() const { return points_.size(); }
     bool Empty() const { return points_.empty(); }
-    const std::vector<Point>& Points() const { return points_; }
 
     int Columns() const { return static_cast<int>(columns_.size()); }
     const std::vector<Column>& ColumnData() const { return columns_; }

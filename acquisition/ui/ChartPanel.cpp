@@ -33,8 +33,6 @@ ChartPanel::ChartPanel(MeasurementParameters& record, QWidget* parent)
     });
 }
 
-ChartPanel::~ChartPanel() = default;
-
 void ChartPanel::Panel2Resize() {
     layout_.Resize(record_.ChNum, width(), height());
     for (int k = 0; k < ChartCount; ++k) {

@@ -31,7 +31,6 @@ public:
     // `record` is the measurement record; it must outlive the panel. Panel2Resize reads and
     // may raise its ChNum, SetupCharts reads ChNum and Channels.
     explicit ChartPanel(MeasurementParameters& record, QWidget* parent = nullptr);
-    ~ChartPanel() override;
 
     // Lays the charts out for the record's ChNum (0 is raised to 1 in the record): each of
     // the first ChNum charts, at most four, gets the full width and height div ChNum, stacked

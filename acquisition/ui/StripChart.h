@@ -22,9 +22,6 @@ class StripChart : public QChartView {
 public:
     StripChart(const QString& chartName, const QString& seriesName, QWidget* parent = nullptr);
 
-    QLineSeries* Series() const { return series_; }
-    QValueAxis* AxisX() const { return axisX_; }
-    QValueAxis* AxisY() const { return axisY_; }
     const ChartEnvelope& Envelope() const { return envelope_; }
 
     void SetTitles(const QString& title, const QString& leftTitle, const QString& bottomTitle);
