@@ -476,19 +476,4 @@ TEST_F(RunControlTest, WhileTheCardDeliversNothingPassesReturnAndStopResponds) {
     EXPECT_EQ(HeaderIteration(), 1);
 }
 
-TEST_F(RunControlTest, WritesTsdBlocksWhenTheFileTypeIsTsd) {
-    controls.FileType = FileTypeTsd;
-    controls.FileName = folder.File("run.tsd");
-    SetBurst(3, 2);
-    card.words = {2048 + 205};
-    Start();
-    Pass();
-    FinishBurst();
-    clock.Advance(1);
-    Pass();
-    FinishBurst();
-    const std::string text = ReadAll(controls.FileName);
-    EXPECT_NE(text.find("\r\nNo.1\r\n1001\r\n1001\r\n1001\r\nNo.2\r\n"), std::string::npos) << text;
-}
-
 } // namespace
