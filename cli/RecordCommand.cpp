@@ -206,15 +206,15 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             return ExitFailed;
         }
         std::string cardConfig = ProgramFolder() + SimulatedCardIniName;
-        if (const auto config = line.Value("card-config")) {
+        const auto config = line.Value("card-config");
+        if (config) {
             cardConfig = *config;
-            dialogs.SetSubject(cardConfig);
-            if (!Readable(cardConfig, why)) {
-                dialogs.Error(why);
-                return ExitFailed;
-            }
         }
         dialogs.SetSubject(cardConfig);
+        if (config && !Readable(cardConfig, why)) {
+            dialogs.Error(why);
+            return ExitFailed;
+        }
         SimulatedCard card(SimulatedCardSettings::Load(cardConfig));
         if (!DetectCard(card)) {
             dialogs.Error("AD変換カードが入っていません。");

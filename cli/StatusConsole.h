@@ -14,8 +14,6 @@ class StatusConsole {
 public:
     StatusConsole();
 
-    bool DrawsBar() const { return drawBar_; }
-
     void Line(std::string_view text);
     // Text without a line end, for a question; the bar is cleared first.
     void Prompt(std::string_view text);
