@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,6 +55,9 @@ private:
 
 // Marks every descriptor above the standard ones close-on-exec, so the program inherits none.
 void DropInheritedFiles() {
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
+        return;
+    }
     const long limit = sysconf(_SC_OPEN_MAX);
     const int last = limit > 0 && limit < 65536 ? static_cast<int>(limit) : 65536;
     for (int fd = 3; fd < last; ++fd) {

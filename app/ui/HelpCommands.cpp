@@ -49,7 +49,8 @@ bool HelpCommands::CheckHelpFile(const std::string& helpFileName) {
 HelpViewer& HelpCommands::EnsureViewer() {
     if (viewer_ == nullptr) {
         viewer_ = new HelpViewer;
-        viewer_->setAttribute(Qt::WA_DeleteOnClose, false);
+        // The help window must not keep the program running once the main window is closed.
+        viewer_->setAttribute(Qt::WA_QuitOnClose, false);
     }
     return *viewer_;
 }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -64,14 +65,17 @@ protected:
         std::filesystem::create_directories(dataDir);
     }
 
-    // A script that writes its folder, argument count, parent and session into `report`.
+    // A script that writes its folder, argument count, parent, session and whether it holds
+    // descriptor 57 into `report`.
     std::string WriteProgram(const std::string& path, mode_t mode = 0755) {
-        TempFolder::Write(path, "#!/bin/sh\n"
-                                "n=$#\n"
-                                "s=$(cat /proc/$$/stat)\n"
-                                "set -- ${s##*) }\n"
-                                "printf '%s|%s|%s|%s\\n' \"$PWD\" \"$n\" \"$2\" \"$4\" > '" +
-                                    report + "'\n");
+        TempFolder::Write(path,
+                          "#!/bin/sh\n"
+                          "n=$#\n"
+                          "s=$(cat /proc/$$/stat)\n"
+                          "set -- ${s##*) }\n"
+                          "f=absent; [ -e /proc/$$/fd/57 ] && f=inherited\n"
+                          "printf '%s|%s|%s|%s|%s\\n' \"$PWD\" \"$n\" \"$2\" \"$4\" \"$f\" > '" +
+                              report + "'\n");
         ::chmod(path.c_str(), mode);
         return path;
     }
@@ -105,8 +109,13 @@ TEST(AnalysisProgramPaths, WorkingFolderIsTheDataFilesFolder) {
 
 TEST_F(AnalysisProgramTest, StartsDefaultProgramInDataFolderWithoutArgumentsAndDetached) {
     WriteProgram(programDir + "Orvane.EXE");
+    const int open = ::open(temp.File("held.txt").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(open, 0);
+    ASSERT_EQ(::dup2(open, 57), 57);
+    ::close(open);
     std::string chosen;
     program.Run(chosen, programDir, dataDir + "/run.sdf");
+    ::close(57);
 
     const std::string text = AwaitReport(report);
     ASSERT_FALSE(text.empty()) << "the program did not run";
@@ -115,11 +124,14 @@ TEST_F(AnalysisProgramTest, StartsDefaultProgramInDataFolderWithoutArgumentsAndD
     int arguments = -1;
     long parent = 0;
     long session = 0;
-    ASSERT_EQ(
-        std::sscanf(text.c_str() + folder.size(), "|%d|%ld|%ld", &arguments, &parent, &session), 3);
+    char descriptor[16] = {};
+    ASSERT_EQ(std::sscanf(text.c_str() + folder.size(), "|%d|%ld|%ld|%15[a-z]", &arguments, &parent,
+                          &session, descriptor),
+              4);
     EXPECT_EQ(arguments, 0);
     EXPECT_NE(parent, static_cast<long>(::getpid())) << "the program is still our child";
     EXPECT_NE(session, static_cast<long>(::getsid(0))) << "the program shares our session";
+    EXPECT_STREQ(descriptor, "absent") << "the program inherited our open file";
     EXPECT_TRUE(dialogs.Boxes.empty());
     EXPECT_TRUE(chosen.empty());
 
