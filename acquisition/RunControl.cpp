@@ -41,18 +41,6 @@ std::chrono::milliseconds WaitFor(double days) {
                : std::chrono::milliseconds(static_cast<long long>(ms));
 }
 
-// Marks the pass as running so that a pass from inside it returns at once.
-class PassGuard {
-public:
-    explicit PassGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~PassGuard() { flag_ = false; }
-    PassGuard(const PassGuard&) = delete;
-    PassGuard& operator=(const PassGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-
 } // namespace
 
 RunControl::RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& data,
@@ -128,23 +116,29 @@ std::chrono::milliseconds RunControl::Pass() {
     if (!Running()) {
         return IdleWait;
     }
-    const PassGuard guard(inPass_);
+    inPass_ = true;
     std::chrono::milliseconds wait = BurstPassWait;
-    Guarded([&] {
-        if (phase_ == Phase::InitialWait) {
-            wait = WaitPass(clock_.Now());
-        } else if (state_.IrqModeActive) {
-            wait = DrainWhileReady();
-        } else {
-            const double now = clock_.Now();
-            if (now >= state_.NextBurstTime) {
-                StartBurst();
+    try {
+        Guarded([&] {
+            if (phase_ == Phase::InitialWait) {
+                wait = WaitPass(clock_.Now());
+            } else if (state_.IrqModeActive) {
+                wait = DrainWhileReady();
             } else {
-                ShowRemainingTime(now);
-                wait = WaitFor(state_.NextBurstTime - now);
+                const double now = clock_.Now();
+                if (now >= state_.NextBurstTime) {
+                    StartBurst();
+                } else {
+                    ShowRemainingTime(now);
+                    wait = WaitFor(state_.NextBurstTime - now);
+                }
             }
-        }
-    });
+        });
+    } catch (...) {
+        inPass_ = false;
+        throw;
+    }
+    inPass_ = false;
     return wait;
 }
 

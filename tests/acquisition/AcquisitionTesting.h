@@ -43,12 +43,16 @@ class ScriptedDialogs final : public Dialogs {
 public:
     MessageAnswer Show(MessageKind kind, const std::string& text, MessageButtons buttons) override {
         shown.push_back({kind, text});
+        if (duringBox) {
+            duringBox(); // what a modal box's event loop may run meanwhile
+        }
         if (buttons == MessageButtons::Ok) {
             return MessageAnswer::Ok;
         }
         return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     bool answerYes = true;
+    std::function<void()> duringBox;
     std::vector<ShownBox> shown;
 };
 

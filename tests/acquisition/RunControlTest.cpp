@@ -416,7 +416,9 @@ TEST_F(RunControlTest, AFailedConfigurationShowsItsErrorOnceAndStops) {
         FinishBurst();
         clock.Advance(1);
         card.failStep = step;
+        dialogs.duringBox = [&] { run.Pass(); };
         Pass();
+        dialogs.duringBox = nullptr;
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].Kind, MessageKind::Error);
         EXPECT_EQ(dialogs.shown[0].Text, texts[step - 1]);
