@@ -334,6 +334,21 @@ TEST_F(RunControlTest, StopBetweenBurstsLowersTheBurstCount) {
     EXPECT_EQ(card.bursts, 2);
 }
 
+TEST_F(RunControlTest, StopDuringTheLastBurstKeepsTheHeader) {
+    SetBurst(20, 2);
+    Start();
+    Pass();
+    FinishBurst();
+    clock.Advance(1);
+    Pass();
+    card.ready = 5;
+    Pass();
+    run.BtnAdStopClick();
+    EXPECT_EQ(HeaderIteration(), 2);
+    EXPECT_EQ(FileSize(), SizeWithBlocks(2));
+    EXPECT_EQ(Stored(ReadAll(controls.FileName), 1, 5, 0), ErrorValue);
+}
+
 TEST_F(RunControlTest, CardMessagesSetTheStatusAndOverflowStopsTheRun) {
     SetBurst(50, 3);
     Start();
