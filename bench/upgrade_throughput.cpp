@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,7 +26,7 @@ namespace {
 constexpr int Channels = 4;
 constexpr int DataNum = 4100;
 constexpr int Bursts = 32514;
-constexpr int Rounds = 3;
+constexpr int Rounds = 5;
 
 class YesDialogs : public Dialogs {
 public:
@@ -82,10 +83,28 @@ void WriteOldFile(const fs::path& path) {
     }
 }
 
-template <typename F> double Seconds(F&& work) {
+struct Times {
+    double Wall = 0;
+    double Cpu = 0; // user and system time of this process and of the commands it ran
+};
+
+double CpuSeconds() {
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage u{};
+        ::getrusage(who, &u);
+        total += static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+                 static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    }
+    return total;
+}
+
+template <typename F> Times Measure(F&& work) {
+    const double cpu = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            CpuSeconds() - cpu};
 }
 
 void Run(const std::string& command) {
@@ -95,9 +114,19 @@ void Run(const std::string& command) {
     }
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+// Each measurement starts on a quiet disk: earlier writes and deletions are finished.
+void Settle() {
+    ::sync();
+    ::sleep(1);
+}
+
+Times Median(std::vector<Times> v) {
+    Times m;
+    std::sort(v.begin(), v.end(), [](Times x, Times y) { return x.Wall < y.Wall; });
+    m.Wall = v[v.size() / 2].Wall;
+    std::sort(v.begin(), v.end(), [](Times x, Times y) { return x.Cpu < y.Cpu; });
+    m.Cpu = v[v.size() / 2].Cpu;
+    return m;
 }
 
 } // namespace
@@ -113,23 +142,23 @@ int main() {
     const fs::path file = folder / "old.sdf";
     const fs::path copy = folder / "copy.sdf";
 
-    std::vector<double> cpTimes, cpSyncTimes, upgradeTimes;
+    std::vector<Times> cpTimes, cpSyncTimes, upgradeTimes;
     std::uintmax_t oldBytes = 0, newBytes = 0;
     for (int round = 0; round < Rounds; ++round) {
         WriteOldFile(file);
-        ::sync();
+        Settle();
         oldBytes = fs::file_size(file);
 
         cpTimes.push_back(
-            Seconds([&] { Run("cp '" + file.string() + "' '" + copy.string() + "'"); }));
+            Measure([&] { Run("cp '" + file.string() + "' '" + copy.string() + "'"); }));
         fs::remove(copy);
-        ::sync();
-        cpSyncTimes.push_back(Seconds([&] {
+        Settle();
+        cpSyncTimes.push_back(Measure([&] {
             Run("cp '" + file.string() + "' '" + copy.string() + "' && sync '" + copy.string() +
                 "'");
         }));
         fs::remove(copy);
-        ::sync();
+        Settle();
 
         YesDialogs dialogs;
         TFrmSDFdata holder(dialogs);
@@ -137,7 +166,7 @@ int main() {
         OldFormatUpgrade upgrade(progress);
         holder.SetUpgrader(&upgrade);
         bool ok = false;
-        upgradeTimes.push_back(Seconds([&] { ok = holder.ReadSdfHeader(file.string()); }));
+        upgradeTimes.push_back(Measure([&] { ok = holder.ReadSdfHeader(file.string()); }));
         newBytes = fs::file_size(file);
         if (!ok || progress.reports != Bursts) {
             std::fprintf(stderr, "conversion failed\n");
@@ -146,19 +175,24 @@ int main() {
         }
         fs::remove(file);
         std::printf("round %d: cp %.3f s, cp + sync %.3f s, conversion %.3f s\n", round + 1,
-                    cpTimes.back(), cpSyncTimes.back(), upgradeTimes.back());
+                    cpTimes.back().Wall, cpSyncTimes.back().Wall, upgradeTimes.back().Wall);
     }
     fs::remove_all(folder);
 
     const double mib = static_cast<double>(oldBytes) / (1 << 20);
-    const double cp = Median(cpTimes);
-    const double cpSync = Median(cpSyncTimes);
-    const double up = Median(upgradeTimes);
-    std::printf("old file %.1f MiB (%d bursts of %d x %d), converted %.1f MiB; median of %d\n", mib,
-                Bursts, DataNum, Channels, static_cast<double>(newBytes) / (1 << 20), Rounds);
-    std::printf("cp                 %7.3f s  %8.1f MiB/s\n", cp, mib / cp);
-    std::printf("cp + sync of copy  %7.3f s  %8.1f MiB/s\n", cpSync, mib / cpSync);
-    std::printf("conversion         %7.3f s  %8.1f MiB/s  (%.2f x cp, %.2f x cp + sync)\n", up,
-                mib / up, up / cp, up / cpSync);
+    const Times cp = Median(cpTimes);
+    const Times cpSync = Median(cpSyncTimes);
+    const Times up = Median(upgradeTimes);
+    std::printf("old file %.1f MiB (%d bursts of %d x %d), converted %.1f MiB; medians of %d\n",
+                mib, Bursts, DataNum, Channels, static_cast<double>(newBytes) / (1 << 20), Rounds);
+    std::printf("                   wall       throughput    processor\n");
+    const auto line = [mib](const char* name, Times t) {
+        std::printf("%-18s %6.3f s %8.1f MiB/s %7.3f s\n", name, t.Wall, mib / t.Wall, t.Cpu);
+    };
+    line("cp", cp);
+    line("cp + sync of copy", cpSync);
+    line("conversion", up);
+    std::printf("conversion / cp: %.2f wall, %.2f processor; / (cp + sync): %.2f wall\n",
+                up.Wall / cp.Wall, up.Cpu / cp.Cpu, up.Wall / cpSync.Wall);
     return 0;
 }
