@@ -406,7 +406,7 @@ void TForm1::FormShow() {
     const QString configFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     paths_ = ResolveProgramPaths(S(programFile), S(configFolder), S(QDir::homePath()));
-    if (paths_.IniFileName.rfind(paths_.ProgramDir, 0) != 0) {
+    if (FolderPart(paths_.IniFileName) != paths_.ProgramDir) {
         QDir().mkpath(configFolder);
     }
 
@@ -794,8 +794,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == CardMessageEvent::EventType) {
-        AppWindowProc(*static_cast<const CardMessageEvent*>(event));
+    if (event->type() == CardMessageEvent::EventType && watched == QCoreApplication::instance()) {
+        if (const auto* message = dynamic_cast<const CardMessageEvent*>(event)) {
+            AppWindowProc(*message);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

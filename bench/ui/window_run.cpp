@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,7 +37,7 @@ using namespace tessary;
 
 namespace {
 
-// Boxes go to stderr; questions are answered Yes so a run into an existing file goes ahead.
+// Boxes go to stderr; a question is answered Yes.
 class PrintedDialogs final : public Dialogs {
 public:
     MessageAnswer Show(MessageKind, const std::string& text, MessageButtons buttons) override {
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     const QString folder =
         options.Folder.empty() ? temporary.path() : QString::fromStdString(options.Folder);
     const QString fileName = folder + QStringLiteral("/window_run.sdf");
+    QFile::remove(fileName);
     form.EditWaitTime->setText(QStringLiteral("0"));
     form.EditIteration->setText(QString::number(options.Bursts));
     form.EditBurstInterval->setText(QStringLiteral("1"));
