@@ -15,7 +15,6 @@
 #include "app/ui/TAboutBox.h"
 #include "data/DateTime.h"
 #include "data/Dialogs.h"
-#include "data/Errors.h"
 #include "data/FileNames.h"
 
 #include <QAction>
@@ -24,7 +23,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -105,7 +103,6 @@ TForm1::TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
       aboutBox_(std::make_unique<TAboutBox>()) {
     setObjectName(QStringLiteral("Form1"));
     setFont(WindowFont());
-    aboutBox_->setFont(WindowFont());
     move(203, 178);
     resize(715, 452);
 
