@@ -36,10 +36,18 @@ void ChartEnvelope::Append(double x, double y) {
         minX_ = maxX_ = x;
         minY_ = maxY_ = y;
     } else {
-        minX_ = std::min(minX_, x);
-        maxX_ = std::max(maxX_, x);
-        minY_ = std::min(minY_, y);
-        maxY_ = std::max(maxY_, y);
+        const double minX = std::min(minX_, x);
+        const double maxX = std::max(maxX_, x);
+        const double minY = std::min(minY_, y);
+        const double maxY = std::max(maxY_, y);
+        // A span that overflows has no scale to draw it on.
+        if (!std::isfinite(maxX - minX) || !std::isfinite(maxY - minY)) {
+            return;
+        }
+        minX_ = minX;
+        maxX_ = maxX;
+        minY_ = minY;
+        maxY_ = maxY;
     }
     points_.push_back(p);
     Place(p);
@@ -147,7 +155,7 @@ void ChartEnvelope::PlotPoints(int pixels, std::vector<Point>& out) const {
         const double start = origin_ + static_cast<double>(c) * width_;
         const double position = std::floor((start - minX_) * scale);
         const int pixel =
-            position <= 0.0 ? 0 : static_cast<int>(std::min<double>(position, bins - 1));
+            position > 0.0 ? static_cast<int>(std::min<double>(position, bins - 1)) : 0;
         if (pixel != binPixel) {
             flush();
             binPixel = pixel;

@@ -12,7 +12,8 @@ namespace tessary {
 // the next column; the first two distinct x values make the first column width, and when a
 // point falls beyond the last column the width doubles as often as needed, merging
 // neighbouring columns, so that an append costs O(1) amortised whatever the number of points.
-// Points with a non-finite coordinate cannot be drawn and are dropped.
+// Points that cannot be drawn are dropped: those with a non-finite coordinate, and those
+// that would stretch the x or y extent beyond the largest double.
 class ChartEnvelope {
 public:
     struct Point {

@@ -160,13 +160,18 @@ TEST(ChartEnvelope, UndrawablePointsAreDroppedAndWildJumpsStayInTheColumns) {
         envelope.Append(p.X, p.Y);
     }
     EXPECT_EQ(envelope.Size(), 4u);
+    envelope.Append(-max, 1.0); // the x extent would overflow
+    envelope.Append(6.0, max);
+    envelope.Append(7.0, -max); // the y extent would overflow
+    EXPECT_EQ(envelope.Size(), 5u);
+    EXPECT_EQ(envelope.MinX(), 0.0);
     EXPECT_EQ(envelope.MinY(), -4.0);
-    EXPECT_EQ(envelope.MaxY(), 5.0);
+    EXPECT_EQ(envelope.MaxY(), max);
     std::vector<Point> plot;
     envelope.PlotPoints(10, plot);
     ExpectAscendingAndBounded(plot, 10);
     EXPECT_TRUE(Contains(plot, {max, -4.0}));
-    EXPECT_TRUE(Contains(plot, {1e300, 5.0}));
+    EXPECT_TRUE(Contains(plot, {6.0, max}));
 }
 
 } // namespace
