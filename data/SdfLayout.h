@@ -11,7 +11,7 @@ namespace tessary::sdf {
 inline constexpr std::string_view Magic = "Standard Burst-Interval Data Format Ver.";
 inline constexpr char WrittenVersion = '4';
 
-inline constexpr std::size_t UnitBytes = 256; // header areas are multiples of this
+inline constexpr std::size_t AreaBytes = 256; // header areas are multiples of this
 inline constexpr std::size_t FixedHeaderBytes = 256;
 inline constexpr std::size_t MagicAreaBytes = 210; // searched for the magic text
 inline constexpr std::size_t VersionOffset = 40;

@@ -15,6 +15,7 @@ namespace tessary {
 
 namespace {
 
+// Appends header fields: texts cut and space-padded to their width, numbers little-endian.
 class ByteSink {
 public:
     explicit ByteSink(std::string& out) : out_(out) {}
@@ -66,7 +67,7 @@ std::string SdfWriter::EncodeHeader(const MeasurementParameters& record) {
                          " per-burst values does not fit the channel table of 129 rows");
     }
     std::string out;
-    out.reserve(static_cast<std::size_t>(HeaderBlocksFor(rows)) * sdf::UnitBytes);
+    out.reserve(static_cast<std::size_t>(HeaderBlocksFor(rows)) * sdf::AreaBytes);
     ByteSink sink(out);
     sink.Text(std::string(sdf::Magic) + sdf::WrittenVersion, sdf::MemoOffset);
     sink.Text(record.Memo, sdf::MemoFieldBytes);
@@ -87,7 +88,7 @@ std::string SdfWriter::EncodeHeader(const MeasurementParameters& record) {
         sink.Number(spec.A);
         sink.Number(spec.B);
     }
-    sink.PadTo(sdf::UnitBytes);
+    sink.PadTo(sdf::AreaBytes);
     return out;
 }
 
@@ -125,8 +126,8 @@ bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {
             return false;
         }
     }
-    const std::int64_t offset =
-        std::int64_t{record.HeaderBlocks} * 256 + std::int64_t{k} * record.BlockBytes;
+    const std::int64_t offset = std::int64_t{record.HeaderBlocks} * std::int64_t{sdf::AreaBytes} +
+                                std::int64_t{k} * record.BlockBytes;
     if (offset > std::numeric_limits<std::int32_t>::max()) {
         return false;
     }
