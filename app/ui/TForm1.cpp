@@ -16,6 +16,8 @@
 #include "data/DateTime.h"
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
+#include "upgrade/OldFormatUpgrade.h"
+#include "upgrade/ui/TFrmProgress.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -100,7 +102,9 @@ TForm1::TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
                std::unique_ptr<AdLib32> card, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), fileDialogs_(fileDialogs),
       runModal_(std::move(runModal)), sdfData_(dialogs), card_(std::move(card)),
-      aboutBox_(std::make_unique<TAboutBox>()) {
+      aboutBox_(std::make_unique<TAboutBox>()), progress_(std::make_unique<TFrmProgress>()),
+      upgrader_(std::make_unique<OldFormatUpgrade>(*progress_)) {
+    sdfData_.SetUpgrader(upgrader_.get());
     setObjectName(QStringLiteral("Form1"));
     setFont(WindowFont());
     move(203, 178);

@@ -48,6 +48,8 @@ class FileDialogs;
 class HelpCommands;
 class RunControl;
 class TAboutBox;
+class TFrmProgress;
+class OldFormatUpgrade;
 
 // The main window: the measurement's settings in its controls, the charts of the running
 // burst, the menus, and the start-up sequence.
@@ -189,6 +191,9 @@ private:
     std::unique_ptr<RunControl> run_;
     QTimer passTimer_;
     std::unique_ptr<TAboutBox> aboutBox_;
+    // Shows the conversion of an old SDF layout that a header read meets.
+    std::unique_ptr<TFrmProgress> progress_;
+    std::unique_ptr<OldFormatUpgrade> upgrader_;
     ChartPanel* chartPanel_ = nullptr;
     std::unique_ptr<HelpCommands> help_;
     std::unique_ptr<AnalysisProgramCommand> analysis_;

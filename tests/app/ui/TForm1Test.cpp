@@ -6,6 +6,7 @@
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
 #include "data/TFrmSDFdata.h"
+#include "tests/upgrade/SdfBytes.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -342,6 +343,51 @@ private slots:
         QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
         QCOMPARE(h.dialogs.Shown[0].Kind, MessageKind::Error);
         QVERIFY(h.dialogs.Shown[0].Text.find("に書き込めません") != std::string::npos);
+    }
+
+    void loadingAnOldRecordingConvertsItAndTakesItsParameters() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("old.sdf"));
+        sdfbytes::Recording old;
+        old.ChNum = 2;
+        old.DataNum = 3;
+        old.SInterval = 5;
+        old.Iteration = 2;
+        old.BInterval = 7;
+        old.BITUnit = 3;
+        old.Rows = {{"Press", "kPa", 2.0f, 0.5f}, {"Temp", "K", 1.0f, 0.0f}};
+        old.Bursts = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            const std::string bytes = sdfbytes::OldFile(old, 2);
+            file.write(bytes.data(), qint64(bytes.size()));
+        }
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        const QString fileNameBefore = f.EditFileName->text();
+        h.files.Answers << path;
+        f.findChild<QAction*>(QStringLiteral("O1"))->trigger();
+
+        QCOMPARE(h.files.Requests.back().Filter,
+                 QStringLiteral("Parameter files (*.apm,*.sdf,*.tsd)|*.apm;*.sdf;*.tsd"));
+        QCOMPARE(h.files.Requests.back().Folder, QString::fromStdString(f.Paths().ProgramDir));
+        QVERIFY(ReadAll(path).startsWith("Standard Burst-Interval Data Format Ver.4"));
+        QCOMPARE(f.EditIteration->text(), QStringLiteral("2"));
+        QCOMPARE(f.EditBurstInterval->text(), QStringLiteral("7"));
+        QCOMPARE(f.ComboBoxBITUnit->currentText(), QStringLiteral("min"));
+        QCOMPARE(f.EditSInterval->text(), QStringLiteral("5"));
+        QCOMPARE(f.EditDataNum->text(), QStringLiteral("3"));
+        QCOMPARE(f.ComboChNum->currentText(), QStringLiteral("2"));
+        QCOMPARE(f.SdfData().Record().ChNum, std::int16_t(2));
+        QCOMPARE(Cell(f, 0, 1), QStringLiteral("Press"));
+        QCOMPARE(Cell(f, 0, 3), QStringLiteral("2"));
+        QCOMPARE(Cell(f, 0, 4), QStringLiteral("0.5"));
+        QCOMPARE(Cell(f, 1, 2), QStringLiteral("K"));
+        // The memo field comes back whole, padding included.
+        QCOMPARE(f.Memo1->toPlainText(), QStringLiteral("old recording").leftJustified(160));
+        QCOMPARE(f.EditFileName->text(), fileNameBefore);
     }
 
     void cardMessagesReachTheRun() {
