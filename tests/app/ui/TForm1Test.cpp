@@ -390,6 +390,30 @@ private slots:
         QCOMPARE(f.EditFileName->text(), fileNameBefore);
     }
 
+    void parameterFilesAreSavedAndLoadedThroughTheFileMenu() {
+        QTemporaryDir folder;
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        f.EditDataNum->setText(QStringLiteral("2048"));
+        f.EditFileName->setText(folder.filePath(QStringLiteral("kept.sdf")));
+        h.files.Answers << folder.filePath(QStringLiteral("setup.txt"));
+        f.findChild<QAction*>(QStringLiteral("Save1"))->trigger();
+        QCOMPARE(h.files.Requests.back().Filter, QStringLiteral("Parameter files (*.apm)|*.apm"));
+        const QString saved = folder.filePath(QStringLiteral("setup.apm"));
+        QVERIFY(QFile::exists(saved));
+
+        f.EditDataNum->setText(QStringLiteral("1"));
+        f.EditFileName->setText(QStringLiteral("/nowhere/else.sdf"));
+        h.files.Answers << saved;
+        f.findChild<QAction*>(QStringLiteral("O1"))->trigger();
+        QCOMPARE(f.EditDataNum->text(), QStringLiteral("2048"));
+        QCOMPARE(f.EditFileName->text(), folder.filePath(QStringLiteral("kept.sdf")));
+        QCOMPARE(f.StatusPanels[1]->text(), folder.path() + QLatin1Char('/'));
+        f.BitBtn1->click();
+        QCOMPARE(h.files.Requests.back().Folder, folder.path() + QLatin1Char('/'));
+    }
+
     void cardMessagesReachTheRun() {
         Harness h;
         h.form->FormShow();
