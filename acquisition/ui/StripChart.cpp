@@ -39,6 +39,9 @@ StripChart::StripChart(const QString& chartName, const QString& seriesName, QWid
     series_->setPen(QPen(Qt::red));
     series_->setPointsVisible(false);
     chart_->addSeries(series_);
+    // Up to five significant digits, without the fixed one decimal Qt Charts shows by default.
+    axisX_->setLabelFormat(QStringLiteral("%.5g"));
+    axisY_->setLabelFormat(QStringLiteral("%.5g"));
     chart_->addAxis(axisX_, Qt::AlignBottom);
     chart_->addAxis(axisY_, Qt::AlignLeft);
     series_->attachAxis(axisX_);
