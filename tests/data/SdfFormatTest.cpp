@@ -180,6 +180,39 @@ TEST_F(SdfFile, BlockInterleavesChannelsThenPerBurstValues) {
     EXPECT_EQ(bytes.substr(512, 14), std::string(14, '\0')); // the hole before block 1
 }
 
+TEST_F(SdfFile, LargeBlocksInterleaveEveryChannelCountAcrossPieces) {
+    // Long enough to be written in several pieces, and not a multiple of eight steps, so the
+    // wide and the plain paths and the piece boundaries all meet.
+    for (const int channels : {1, 2, 3, 4, 5, 8}) {
+        FillRecord(r, channels, 2);
+        r.DataNum = 70001;
+        r.Iteration = 1;
+        r.AllocateSampleBuffers();
+        for (int c = 0; c < channels; ++c) {
+            for (int i = 0; i < r.DataNum; ++i) {
+                r.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
+                    static_cast<std::int16_t>(i * 7 + c * 1000 - 30000);
+            }
+        }
+        r.BurstValues = {-5, 6};
+        r.TargetFileName = path;
+        std::filesystem::remove(path);
+        ASSERT_TRUE(holder.WriteSdfHeader(path));
+        ASSERT_TRUE(holder.WriteSdfBlock(0));
+        const std::string bytes = ReadAll(path);
+        const std::size_t start = static_cast<std::size_t>(r.HeaderBlocks) * 256;
+        ASSERT_EQ(bytes.size(), start + static_cast<std::size_t>(r.BlockBytes)) << channels;
+        std::size_t at = start;
+        for (int i = 0; i < r.DataNum; ++i) {
+            for (int c = 0; c < channels; ++c, at += 2) {
+                const auto expected = static_cast<std::int16_t>(i * 7 + c * 1000 - 30000);
+                ASSERT_EQ(bytes.substr(at, 2), I16(expected)) << channels << " " << i << " " << c;
+            }
+        }
+        EXPECT_EQ(bytes.substr(at), I16(-5) + I16(6));
+    }
+}
+
 TEST_F(SdfFile, BlockWriterRefusesWhatItCannotWrite) {
     FillRecord(r, 1);
     r.AllocateSampleBuffers();
