@@ -37,7 +37,7 @@ bench: build
 
 # Runs every libFuzzer target for FUZZ_SECONDS on its seed corpus.
 fuzz:
-	@scripts/setup-deps.sh
+	@scripts/setup-deps.sh --fuzz
 	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 format:

@@ -9,6 +9,10 @@ packages=(
     libchm-dev fp-utils
     xvfb xauth fonts-noto-cjk
 )
+# `--fuzz` adds what the libFuzzer targets need.
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
