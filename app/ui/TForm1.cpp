@@ -132,7 +132,7 @@ void TForm1::FormCreate() {
     passTimer_.setTimerType(Qt::PreciseTimer);
     connect(&passTimer_, &QTimer::timeout, this, &TForm1::RunPass);
     help_ = std::make_unique<HelpCommands>(dialogs_);
-    analysis_ = std::make_unique<AnalysisProgramCommand>(dialogs_, this);
+    analysis_ = std::make_unique<AnalysisProgramCommand>(dialogs_, this, &fileDialogs_);
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
         auto* panel = new QLabel(StatusBar1);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
