@@ -51,8 +51,10 @@ private:
     std::string& out_;
 };
 
-// Bytes of a block interleaved and written at a time: well inside the cache.
-constexpr std::size_t PieceBytes = 256 * 1024;
+// Bytes of a block interleaved and written at a time: few enough writes to cost what one
+// write does, and still in the processor's cache when the write copies them (measured:
+// 1 MiB pieces beat both 256 KiB and 2 MiB).
+constexpr std::size_t PieceBytes = 1024 * 1024;
 
 unsigned char* PutLittleEndian(unsigned char* out, std::int16_t v) {
     auto u = static_cast<std::uint16_t>(v);

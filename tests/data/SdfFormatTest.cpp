@@ -181,19 +181,24 @@ TEST_F(SdfFile, BlockInterleavesChannelsThenPerBurstValues) {
 }
 
 TEST_F(SdfFile, LargeBlocksInterleaveEveryChannelCountAcrossPieces) {
-    // Long enough to be written in several pieces, and not a multiple of eight steps, so the
-    // wide and the plain paths and the piece boundaries all meet.
+    // Long enough to be written in several pieces for every channel count, and not a
+    // multiple of eight steps, so the wide and the plain paths and the piece boundaries meet.
     for (const int channels : {1, 2, 3, 4, 5, 8}) {
         FillRecord(r, channels, 2);
-        r.DataNum = 70001;
+        r.DataNum = 270001;
         r.Iteration = 1;
         r.AllocateSampleBuffers();
-        for (int c = 0; c < channels; ++c) {
-            for (int i = 0; i < r.DataNum; ++i) {
-                r.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
-                    static_cast<std::int16_t>(i * 7 + c * 1000 - 30000);
+        const auto value = [](int i, int c) {
+            return static_cast<std::int16_t>(i * 7 + c * 1000 - 30000);
+        };
+        std::string expected;
+        for (int i = 0; i < r.DataNum; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                r.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = value(i, c);
+                expected += I16(value(i, c));
             }
         }
+        expected += I16(-5) + I16(6);
         r.BurstValues = {-5, 6};
         r.TargetFileName = path;
         std::filesystem::remove(path);
@@ -201,15 +206,12 @@ TEST_F(SdfFile, LargeBlocksInterleaveEveryChannelCountAcrossPieces) {
         ASSERT_TRUE(holder.WriteSdfBlock(0));
         const std::string bytes = ReadAll(path);
         const std::size_t start = static_cast<std::size_t>(r.HeaderBlocks) * 256;
-        ASSERT_EQ(bytes.size(), start + static_cast<std::size_t>(r.BlockBytes)) << channels;
-        std::size_t at = start;
-        for (int i = 0; i < r.DataNum; ++i) {
-            for (int c = 0; c < channels; ++c, at += 2) {
-                const auto expected = static_cast<std::int16_t>(i * 7 + c * 1000 - 30000);
-                ASSERT_EQ(bytes.substr(at, 2), I16(expected)) << channels << " " << i << " " << c;
-            }
-        }
-        EXPECT_EQ(bytes.substr(at), I16(-5) + I16(6));
+        ASSERT_EQ(bytes.size(), start + expected.size()) << channels;
+        const auto mismatch =
+            std::mismatch(expected.begin(), expected.end(), bytes.begin() + start);
+        EXPECT_TRUE(mismatch.first == expected.end())
+            << channels << " channels: first wrong byte at block offset "
+            << (mismatch.first - expected.begin());
     }
 }
 
