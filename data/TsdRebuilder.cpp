@@ -5,6 +5,7 @@
 #include "data/PosixFile.h"
 #include "data/TFrmSDFdata.h"
 #include "data/TsdLineReader.h"
+#include "data/TsdWriter.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -36,6 +37,22 @@ private:
     std::string text_;
 };
 
+// Lines of a header text, counted as the line reader splits them. The data file's header was
+// written from the same record, memo included, so it has as many lines as a new one.
+std::int64_t HeaderLines(const MeasurementParameters& record) {
+    const std::string text = TsdWriter::EncodeHeader(record);
+    std::int64_t lines = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            ++lines;
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 void TsdRebuilder::Rebuild(const std::string& path, std::int32_t blocks) {
@@ -52,6 +69,7 @@ void TsdRebuilder::Rebuild(const std::string& path, std::int32_t blocks) {
         fail("The header cannot be written to " + temporary);
     }
     const std::int32_t dataNum = holder_.Record().DataNum;
+    const std::int64_t headerLines = HeaderLines(holder_.Record());
     try {
         TsdLineReader in(path);
         PosixFile out;
@@ -60,6 +78,11 @@ void TsdRebuilder::Rebuild(const std::string& path, std::int32_t blocks) {
         }
         LineSink sink(out);
         std::string last;
+        // The old header is skipped first, so that a memo line reading "No.1" is not taken
+        // for the first block.
+        for (std::int64_t line = 0; line < headerLines && !in.AtEnd(); ++line) {
+            in.Next();
+        }
         while (!in.AtEnd()) {
             last = in.Next();
             if (last == "No.1") {

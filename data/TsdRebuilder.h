@@ -16,7 +16,8 @@ class TsdRebuilder {
 public:
     explicit TsdRebuilder(TFrmSDFdata& holder) : holder_(holder) {}
 
-    // Copies blocks "No." line plus DataNum lines each, from the line "No.1" on.
+    // Copies blocks "No." line plus DataNum lines each, from the first line "No.1" after the
+    // old header on.
     void Rebuild(const std::string& path, std::int32_t blocks);
 
 private:

@@ -267,3 +267,16 @@ TEST_F(TsdRebuildTest, AnOldCopyIsEmptiedAndAVanishedDataFileIsReported) {
     EXPECT_THROW(holder.FinishStoppedRecording({false, 0, 1, FileTypeTsd, path}), InOutError);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
+
+TEST_F(TsdRebuildTest, AMemoLineReadingNo1IsNotTakenForTheFirstBlock) {
+    const std::string path = folder.File("run.tsd");
+    r.Memo = "No.1\r\nsecond";
+    r.StartTime = EncodeDateTime({2024, 5, 6, 7, 8, 9, 0});
+    Prepare(path);
+    r.Samples[0] = {3, 4};
+    ASSERT_TRUE(holder.WriteTsdBlock(1));
+    holder.FinishStoppedRecording({false, 0, 2, FileTypeTsd, path});
+    EXPECT_EQ(ReadAll(path), "Time Series Data Text Format Ver.2\r\nNo.1\r\nsecond\r\n"
+                             "2024/05/06 07:08:09 000\r\n1 sec\r\n2\r\n1 min\r\n1,0\r\n2\r\n"
+                             "1\r\n0\r\na\r\nV\r\nNo.1\r\n0\r\n0\r\nNo.2\r\n3\r\n4\r\n");
+}
