@@ -52,20 +52,27 @@ const std::string& Cell(const ControlValues& controls, std::size_t row, std::siz
 // Sampling-unit list position → TimeUnit: "sec", "msec", "usec".
 constexpr TimeUnit SamplingUnits[] = {UnitSec, UnitMsec, UnitUsec};
 
+// A unit's length in microseconds; every unit is a whole number of them, so that unit
+// boundaries are compared exactly.
+std::int64_t Microseconds(int unit) {
+    return std::llround(TimeUnitAt(unit).Seconds * 1'000'000.0L);
+}
+
 void ChooseDisplayUnit(const MeasurementParameters& record, RunSettings& settings) {
-    const long double own = TimeUnitAt(record.SITUnit).Seconds;
-    const long double burst =
-        static_cast<long double>(CheckedProduct(record.DataNum, record.SInterval)) * own;
+    const std::int64_t product = CheckedProduct(record.DataNum, record.SInterval);
+    const std::int64_t own = Microseconds(record.SITUnit);
     // A burst shorter than 10 of its own units keeps its own unit.
     settings.DisplayInterval = static_cast<double>(record.SInterval);
     settings.DisplayUnitName = std::string(TimeUnitAt(record.SITUnit).Name);
     for (int u = record.SITUnit; u < static_cast<int>(TimeUnits.size()); ++u) {
-        const TimeUnitRow& unit = TimeUnitAt(u);
-        if (burst / unit.Seconds < 10) {
+        // The burst lasts product × own microseconds: at least 10 units of u?
+        const std::int64_t tenUnits = 10 * Microseconds(u);
+        if (product <= 0 || product < (tenUnits + own - 1) / own) {
             break;
         }
-        settings.DisplayInterval = static_cast<double>(record.SInterval * own / unit.Seconds);
-        settings.DisplayUnitName = std::string(unit.Name);
+        settings.DisplayInterval =
+            static_cast<double>(static_cast<long double>(record.SInterval) * own / Microseconds(u));
+        settings.DisplayUnitName = std::string(TimeUnitAt(u).Name);
     }
 }
 

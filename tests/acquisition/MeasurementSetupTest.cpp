@@ -100,6 +100,28 @@ TEST_F(GatherSettingsTest, DisplayUnitIsTheCoarsestInWhichTheBurstLastsTenUnits)
     ASSERT_TRUE(Gather());
     EXPECT_EQ(settings.DisplayUnitName, "sec");
     EXPECT_DOUBLE_EQ(settings.DisplayInterval, 1.0);
+
+    // A burst of exactly ten units is shown in that unit.
+    const struct {
+        const char* dataNum;
+        const char* sInterval;
+        int sampUnit;
+        const char* unit;
+        double interval;
+    } exact[] = {
+        {"100", "100", 2, "msec", 0.1},              // 10 msec
+        {"10000", "1", 1, "sec", 0.001},             // 10 s
+        {"86400", "10000", 1, "days", 10.0 / 86400}, // 10 days
+        {"600", "1", 0, "min", 1.0 / 60},            // 10 min
+    };
+    for (const auto& c : exact) {
+        controls.DataNum = c.dataNum;
+        controls.SInterval = c.sInterval;
+        controls.SampUnitIndex = c.sampUnit;
+        ASSERT_TRUE(Gather());
+        EXPECT_EQ(settings.DisplayUnitName, c.unit) << c.dataNum << " x " << c.sInterval;
+        EXPECT_DOUBLE_EQ(settings.DisplayInterval, c.interval) << c.dataNum;
+    }
 }
 
 TEST_F(GatherSettingsTest, TextsThatDoNotConvertShowTheOneMessage) {
