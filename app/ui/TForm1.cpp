@@ -44,11 +44,18 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tessary {
 
 namespace {
 
 constexpr int MemoMaxChars = 160;
+// Bounds of a placement taken from a settings file: any screen layout fits, while a size
+// that no backing store can hold, or a position whose far edge overflows, cannot reach the
+// window.
+constexpr int MaxWindowExtent = 8192;
+constexpr int MaxWindowOffset = 1000000;
 constexpr int ChannelColumns = 5;
 constexpr std::array<int, ChannelColumns> ChannelColumnWidths = {30, 63, 44, 63, 61};
 const char* const ChannelHeadings[ChannelColumns] = {"No.", "項目名", "単位", "A", "B"};
@@ -516,8 +523,9 @@ ControlValues TForm1::Values() const {
 }
 
 void TForm1::SetValues(const ControlValues& values) {
-    move(values.Left, values.Top);
-    resize(values.Width, values.Height);
+    move(std::clamp(values.Left, -MaxWindowOffset, MaxWindowOffset),
+         std::clamp(values.Top, -MaxWindowOffset, MaxWindowOffset));
+    resize(std::min(values.Width, MaxWindowExtent), std::min(values.Height, MaxWindowExtent));
     EditWaitTime->setText(Q(values.WaitTime));
     EditIteration->setText(Q(values.Iteration));
     EditBurstInterval->setText(Q(values.BurstInterval));

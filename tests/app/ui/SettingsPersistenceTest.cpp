@@ -65,6 +65,7 @@ private slots:
     void cleanup() { QFile::remove(SettingsFile()); }
 
     void closingAndRestartingBringsBackThePlacementAndEverySetting();
+    void aHostilePlacementCannotMakeTheWindowUnshowable();
 };
 
 void SettingsPersistenceTest::closingAndRestartingBringsBackThePlacementAndEverySetting() {
@@ -140,6 +141,42 @@ void SettingsPersistenceTest::closingAndRestartingBringsBackThePlacementAndEvery
     QCOMPARE(back.ApplicationSoftware, std::string("/opt/Orvane/Orvane.EXE"));
     QCOMPARE(second.EditFileName->cursorPosition(),
              static_cast<int>(second.EditFileName->text().size()));
+}
+
+void SettingsPersistenceTest::aHostilePlacementCannotMakeTheWindowUnshowable() {
+    // A window this large has no backing store and used to take the program down at every
+    // start; a placement off every screen is still taken as it stands.
+    struct Case {
+        QByteArray Form;
+        QPoint Pos;
+        int MaxExtent;
+    };
+    const std::vector<Case> cases = {
+        {"Left=-3000\r\nTop=5000\r\nWidht=900\r\nHeight=600\r\n", QPoint(-3000, 5000), 900},
+        {"Left=2147483647\r\nTop=-2147483648\r\nWidht=2147483647\r\nHeight=2147483647\r\n",
+         QPoint(), 8192},
+    };
+    for (const Case& test : cases) {
+        QFile file(SettingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Form]\r\n" + test.Form);
+        file.close();
+        QuietDialogs dialogs;
+        CancelledFileDialogs fileDialogs;
+        TForm1 form(dialogs, fileDialogs, CloseAtOnce);
+        form.FormShow();
+        form.show();
+        QCoreApplication::processEvents();
+        QVERIFY(form.width() <= test.MaxExtent && form.height() <= test.MaxExtent);
+        if (test.Pos.isNull()) {
+            // Far away in the direction asked for, not wrapped round to the other side.
+            QVERIFY(form.pos().x() > 0 && form.pos().y() < 0);
+        } else {
+            QCOMPARE(form.pos(), test.Pos);
+            QCOMPARE(form.size(), QSize(900, 600));
+        }
+        QVERIFY(form.close());
+    }
 }
 
 QTEST_MAIN(SettingsPersistenceTest)
