@@ -26,6 +26,9 @@ protected:
         controls.BurstUnitIndex = 0; // sec
         SetChannels(1);
         SetBurst(100, 3);
+        // One pass drains all that is ready however busy the machine is; the slice itself
+        // is tested on its own.
+        run.SetDrainSlice(std::chrono::hours(1));
     }
 
     void SetChannels(int count) {
@@ -480,6 +483,18 @@ TEST_F(RunControlTest, AHeaderThatCannotBeWrittenIsReportedAndNothingStarts) {
     EXPECT_FALSE(run.Running());
     EXPECT_TRUE(view.menusEnabled);
     EXPECT_FALSE(view.stopEnabled);
+}
+
+TEST_F(RunControlTest, WordsThatKeepFlowingEndThePassWhenTheSliceIsUsed) {
+    SetBurst(1000, 1);
+    Start();
+    Pass();
+    run.SetDrainSlice(std::chrono::microseconds(0));
+    card.ready = BurstWords();
+    EXPECT_EQ(run.Pass(), std::chrono::milliseconds(0));
+    EXPECT_EQ(card.requests.size(), 1u);
+    EXPECT_EQ(run.State().ScansDone, 32);
+    EXPECT_TRUE(run.Running());
 }
 
 TEST_F(RunControlTest, WhileTheCardDeliversNothingPassesReturnAndStopResponds) {
