@@ -644,7 +644,7 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::RadioGroupFileTypeClick() {
     const char* extension = FileType() == FileTypeTsd ? ".tsd" : ".sdf";
-    EditFileName->setText(Q(ReplaceExtension(S(EditFileName->text()), extension)));
+    SetFileName(ReplaceExtension(S(EditFileName->text()), extension));
 }
 
 void TForm1::ComboChNumChange() {

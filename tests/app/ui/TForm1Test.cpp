@@ -269,6 +269,9 @@ private slots:
         f.EditFileName->setText(QStringLiteral("/data/run.sdf"));
         FileTypeItem(f, 1)->click();
         QCOMPARE(f.EditFileName->text(), QStringLiteral("/data/run.tsd"));
+        // The status bar follows a name typed by hand once the choice rewrites it.
+        QCOMPARE(f.StatusPanels[1]->text(), QStringLiteral("/data/"));
+        QCOMPARE(f.EditFileName->cursorPosition(), int(f.EditFileName->text().size()));
         FileTypeItem(f, 0)->click();
         QCOMPARE(f.EditFileName->text(), QStringLiteral("/data/run.sdf"));
         f.EditFileName->setText(QStringLiteral("/my.dir/run"));
