@@ -28,6 +28,9 @@ std::string ChannelSection(int k) {
 std::optional<int> ParseInteger(std::string_view text) {
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return std::nullopt;
+        }
     }
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

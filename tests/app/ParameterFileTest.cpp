@@ -137,7 +137,7 @@ TEST(ParameterFile, HandWrittenValuesThatTheControlsCannotHold) {
     const std::string path = folder.File("odd.apm");
     TempFolder::Write(path, "[Form]\r\nLeft=abc\r\nTop= +17 \r\nWidht=12.5\r\nHeight=-0\r\n"
                             "[Parameters]\r\nBurst Time Unit=3\r\nSampling Time Unit=-1\r\n"
-                            "File Type=7\r\n");
+                            "File Type=7\r\nNumber of Channels=+-2\r\n");
     ControlValues read;
     read.FileName = "/d/run.sdf";
     RecordingDialogs dialogs;
@@ -151,6 +151,9 @@ TEST(ParameterFile, HandWrittenValuesThatTheControlsCannotHold) {
     // The type is taken as TSD, and the name follows as the file-type choice makes it.
     EXPECT_EQ(read.FileType, 1);
     EXPECT_EQ(read.FileName, "/d/run.tsd");
+    // Two signs make no integer: the count stays, with nothing to tell.
+    EXPECT_EQ(read.ChNum, "1");
+    EXPECT_TRUE(dialogs.Information.empty());
 }
 
 TEST(ParameterFile, AChannelCountTheListCannotShowIsLoadedAsFarAsPossibleAndTold) {
