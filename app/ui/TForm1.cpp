@@ -13,9 +13,11 @@
 #include "app/ui/FileDialogs.h"
 #include "app/ui/HelpCommands.h"
 #include "app/ui/TAboutBox.h"
+#include "data/Cp932.h"
 #include "data/DateTime.h"
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
+#include "data/MeasurementParameters.h"
 #include "upgrade/OldFormatUpgrade.h"
 #include "upgrade/ui/TFrmProgress.h"
 
@@ -50,7 +52,7 @@ namespace tessary {
 
 namespace {
 
-constexpr int MemoMaxChars = 160;
+constexpr qsizetype MemoMaxBytes = MemoBytes;
 // Bounds of a placement taken from a settings file: any screen layout fits, while a size
 // that no backing store can hold, or a position whose far edge overflows, cannot reach the
 // window.
@@ -615,14 +617,19 @@ void TForm1::SetFileName(const std::string& fileName) {
 
 void TForm1::LimitMemo() {
     const QString text = Memo1->toPlainText();
-    // Line breaks count twice: the comment holds them as CR LF.
+    // The limit is in bytes of the comment as the recording stores it: CP932, line breaks as
+    // CR LF.
     qsizetype used = 0;
     qsizetype keep = 0;
-    for (; keep < text.size(); ++keep) {
-        used += text[keep] == QLatin1Char('\n') ? 2 : 1;
-        if (used > MemoMaxChars) {
+    while (keep < text.size()) {
+        const qsizetype width =
+            text[keep].isHighSurrogate() && keep + 1 < text.size() ? qsizetype{2} : qsizetype{1};
+        const QString character = text.mid(keep, width);
+        used += character == QStringLiteral("\n") ? 2 : qsizetype(Utf8ToCp932(S(character)).size());
+        if (used > MemoMaxBytes) {
             break;
         }
+        keep += width;
     }
     if (keep < text.size()) {
         const QSignalBlocker block(Memo1);

@@ -301,7 +301,7 @@ private slots:
         QCOMPARE(h.files.Requests[2].Filter, QStringLiteral("時系列標準ファイル (*.sdf)|*.sdf"));
     }
 
-    void theCommentHoldsAtMost160CharactersCountingLineBreaksTwice() {
+    void theCommentHoldsAtMost160Cp932BytesCountingLineBreaksTwice() {
         Harness h;
         h.form->FormShow();
         TForm1& f = *h.form;
@@ -312,6 +312,14 @@ private slots:
         f.Memo1->setPlainText(QString(79, QLatin1Char('a')) + QLatin1Char('\n') +
                               QString(100, QLatin1Char('b')));
         QCOMPARE(f.Values().Memo.size(), std::size_t(160));
+        // The recording keeps 160 bytes of the comment in CP932: a double-byte character
+        // counts twice, so that nothing shown is lost from the file; half-width kana once.
+        f.Memo1->setPlainText(QString(100, QChar(0x3042)));
+        QCOMPARE(f.Memo1->toPlainText(), QString(80, QChar(0x3042)));
+        f.Memo1->setPlainText(QStringLiteral("a") + QString(100, QChar(0x3042)));
+        QCOMPARE(f.Memo1->toPlainText(), QStringLiteral("a") + QString(79, QChar(0x3042)));
+        f.Memo1->setPlainText(QString(170, QChar(0xFF71)));
+        QCOMPARE(f.Memo1->toPlainText(), QString(160, QChar(0xFF71)));
     }
 
     void settingsCarryOverAndAFailedWriteStillCloses() {
