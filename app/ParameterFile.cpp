@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace tessary {
 
@@ -19,6 +20,25 @@ namespace {
 
 constexpr int ChannelKeys = 4;
 constexpr const char* ChannelKeyNames[ChannelKeys] = {"Item", "Scale", "Coef A", "Coef B"};
+
+// Texts are stored in CP932. One that CP932 cannot hold (a folder name of this system, say)
+// is stored in UTF-8 behind a byte-order mark, a sequence that no CP932 text begins with.
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+
+std::string ToStored(std::string_view utf8) {
+    std::string cp932 = Utf8ToCp932(utf8);
+    if (Cp932ToUtf8(cp932) == utf8) {
+        return cp932;
+    }
+    return std::string(Utf8Mark) + std::string(utf8);
+}
+
+std::string FromStored(std::string_view stored) {
+    if (stored.starts_with(Utf8Mark)) {
+        return std::string(stored.substr(Utf8Mark.size()));
+    }
+    return Cp932ToUtf8(stored);
+}
 
 std::string ChannelSection(int k) {
     return "Ch" + std::to_string(k);
@@ -47,7 +67,7 @@ public:
 
     void Text(std::string_view section, std::string_view key, std::string& value) const {
         if (const std::optional<std::string> stored = file_.Find(section, key)) {
-            value = Cp932ToUtf8(*stored);
+            value = FromStored(*stored);
         }
     }
 
@@ -126,7 +146,7 @@ bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& 
     }
 
     if (const std::optional<std::string> memo = file.Find("Parameters", "Memo")) {
-        values.Memo = DecodeComment(Cp932ToUtf8(*memo));
+        values.Memo = DecodeComment(FromStored(*memo));
     }
     if (const std::optional<int> fileType = reader.Integer("Parameters", "File Type")) {
         const int chosen = std::clamp(*fileType, FileTypeSdf, FileTypeTsd);
@@ -148,7 +168,7 @@ bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& 
 void WriteParameterFile(const std::string& path, const ControlValues& values) {
     ProfileFile file(path);
     const auto text = [&file](std::string_view section, std::string_view key,
-                              std::string_view utf8) { file.Set(section, key, Utf8ToCp932(utf8)); };
+                              std::string_view utf8) { file.Set(section, key, ToStored(utf8)); };
     const auto integer = [&file](std::string_view section, std::string_view key, int value) {
         file.Set(section, key, std::to_string(value));
     };

@@ -13,8 +13,9 @@
 //   [Ch1]..[ChN]  Item, Scale, Coef A, Coef B (channel table row k, as shown)
 //   [Parameters]  Memo, File Type
 //   [File]        Save Name, Application Software
-// Texts are CP932 in the file and UTF-8 in ControlValues; the comment is stored on one line
-// as CommentText.h describes. Nothing is validated here.
+// Texts are CP932 in the file (one that CP932 cannot hold is stored in UTF-8 behind a UTF-8
+// byte-order mark) and UTF-8 in ControlValues; the comment is stored on one line as
+// CommentText.h describes. Nothing is validated here.
 namespace tessary {
 
 // Applies the file at `path` to `values`. Every key is read with the current value as its

@@ -89,6 +89,28 @@ TEST(ParameterFile, EveryKeyRoundTripsThroughTheFile) {
     EXPECT_TRUE(dialogs.Information.empty());
 }
 
+TEST(ParameterFile, TextsThatCp932CannotHoldComeBackAsTheyWere) {
+    // Folder names on this system are UTF-8 and may hold letters that CP932 lacks; a "?" in
+    // their place would send the next recording to a folder that does not exist.
+    TempFolder folder;
+    const std::string path = folder.File("utf8.apm");
+    ControlValues written = ChangedValues();
+    written.FileName = "/home/müller/試験/run.tsd";
+    written.ApplicationSoftware = "/opt/Åsa/Orvane.EXE";
+    written.ChannelGrid[2][2] = "µV";
+    written.Memo = "Zürich\r\n二行目";
+    WriteParameterFile(path, written);
+    const std::string bytes = TempFolder::Read(path);
+    EXPECT_EQ(bytes.find('?'), std::string::npos);
+    // Texts that CP932 holds stay CP932, as the Windows reader expects them.
+    EXPECT_NE(bytes.find("Item=\x89\xB7\x93\x78\r\n"), std::string::npos);
+
+    ControlValues read;
+    RecordingDialogs dialogs;
+    ReadParameterFile(path, read, dialogs);
+    ExpectSameValues(read, written);
+}
+
 TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {
     TempFolder folder;
     const std::string path = folder.File("shrink.apm");
