@@ -3,6 +3,10 @@
 namespace tessary {
 
 std::string DecodeComment(std::string_view stored) {
+    if (stored.empty() || stored.front() != SeveralLinesMark) {
+        return std::string(stored);
+    }
+    stored.remove_prefix(1);
     std::string out;
     out.reserve(stored.size());
     for (std::size_t i = 0; i < stored.size(); ++i) {
@@ -24,12 +28,11 @@ std::string DecodeComment(std::string_view stored) {
 }
 
 std::string EncodeComment(std::string_view comment) {
-    if (comment.find_first_of("\r\n") == std::string_view::npos &&
-        DecodeComment(comment) == comment) {
+    if (comment.find_first_of("\r\n") == std::string_view::npos) {
         return std::string(comment);
     }
     const std::string lines = WithCrLfLineBreaks(comment);
-    std::string out;
+    std::string out(1, SeveralLinesMark);
     out.reserve(lines.size() + 16);
     for (const char c : lines) {
         if (c == '\\') {

@@ -146,7 +146,10 @@ bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& 
     }
 
     if (const std::optional<std::string> memo = file.Find("Parameters", "Memo")) {
-        values.Memo = DecodeComment(FromStored(*memo));
+        // The mark of a comment of several lines stands before the text's own encoding.
+        values.Memo = !memo->empty() && memo->front() == SeveralLinesMark
+                          ? DecodeComment(SeveralLinesMark + FromStored(memo->substr(1)))
+                          : FromStored(*memo);
     }
     if (const std::optional<int> fileType = reader.Integer("Parameters", "File Type")) {
         const int chosen = std::clamp(*fileType, FileTypeSdf, FileTypeTsd);
@@ -196,7 +199,12 @@ void WriteParameterFile(const std::string& path, const ControlValues& values) {
         }
     }
 
-    text("Parameters", "Memo", EncodeComment(values.Memo));
+    const std::string memo = EncodeComment(values.Memo);
+    if (!memo.empty() && memo.front() == SeveralLinesMark) {
+        file.Set("Parameters", "Memo", SeveralLinesMark + ToStored(memo.substr(1)));
+    } else {
+        text("Parameters", "Memo", memo);
+    }
     integer("Parameters", "File Type", values.FileType);
     text("File", "Save Name", values.FileName);
     text("File", "Application Software", values.ApplicationSoftware);

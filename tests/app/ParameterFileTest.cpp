@@ -214,31 +214,43 @@ TEST(ParameterFile, AChannelCountTheListCannotShowIsLoadedAsFarAsPossibleAndTold
 }
 
 TEST(CommentText, OneLineCommentsAreStoredAsTypedAndEveryCommentReadsBack) {
-    const std::string asTyped[] = {"", "計測 1 回目", "C:\\data\\x", "ends with \\", "表示ソフト"};
+    const std::string asTyped[] = {"",           "計測 1 回目", "C:\\data\\x", "ends with \\",
+                                   "表示ソフト", "C:\\new",     "a\\\\b",      "\\n\\\\"};
     for (const std::string& comment : asTyped) {
         EXPECT_EQ(EncodeComment(comment), comment);
         EXPECT_EQ(DecodeComment(EncodeComment(comment)), comment);
     }
-    EXPECT_EQ(EncodeComment("a\r\nb\\c"), "a\\nb\\\\c");
-    const std::string escaped[] = {"C:\\new", "a\\\\b", "a\r\nb", "\r\n", "x\\\r\n\\n"};
-    for (const std::string& comment : escaped) {
-        EXPECT_EQ(EncodeComment(comment).find_first_of("\r\n"), std::string::npos);
-        EXPECT_EQ(DecodeComment(EncodeComment(comment)), comment);
+    const std::string multiLine[] = {"a\r\nb\\c", "\r\n", "x\\\r\n\\n", "C:\\new\r\n"};
+    for (const std::string& comment : multiLine) {
+        const std::string stored = EncodeComment(comment);
+        EXPECT_EQ(stored.find_first_of("\r\n"), std::string::npos);
+        EXPECT_EQ(DecodeComment(stored), comment);
     }
     // Lone CR or LF, as another editor may give them, come back as CR LF.
     EXPECT_EQ(DecodeComment(EncodeComment("a\nb\rc")), "a\r\nb\r\nc");
 }
 
-TEST(ParameterFile, TheCommentsSecondBytesAreNotMistakenForBackslashes) {
+TEST(ParameterFile, CommentsWithBackslashesFromOtherWritersReadBackAsStored) {
+    // A comment of one line holding "\n" (a Windows path, say) is kept as it stands, both
+    // when written here and when read from a file that another program wrote.
     TempFolder folder;
     const std::string path = folder.File("memo.apm");
-    ControlValues values;
-    values.Memo = "表示\r\nソフト";
-    WriteParameterFile(path, values);
-    EXPECT_NE(TempFolder::Read(path).find("Memo=" + Utf8ToCp932("表示\\nソフト") + "\r\n"),
-              std::string::npos);
+    TempFolder::Write(path, "[Parameters]\r\nMemo=C:\\new\\data\\n1\r\n");
     ControlValues read;
     RecordingDialogs dialogs;
+    ReadParameterFile(path, read, dialogs);
+    EXPECT_EQ(read.Memo, "C:\\new\\data\\n1");
+    read.Memo = "C:\\new\\\\x";
+    WriteParameterFile(path, read);
+    EXPECT_NE(TempFolder::Read(path).find("Memo=C:\\new\\\\x\r\n"), std::string::npos);
+
+    // A comment of several lines, with double-byte characters whose second byte is a
+    // backslash in CP932 (ソ, 表).
+    ControlValues values;
+    values.Memo = "表示\r\nソフト\\n";
+    WriteParameterFile(path, values);
+    const std::string bytes = TempFolder::Read(path);
+    EXPECT_NE(bytes.find(Utf8ToCp932("表示\\nソフト\\\\n") + "\r\n"), std::string::npos);
     ReadParameterFile(path, read, dialogs);
     EXPECT_EQ(read.Memo, values.Memo);
 }
