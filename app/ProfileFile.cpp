@@ -208,12 +208,17 @@ void ProfileFile::Set(std::string_view section, std::string_view key, std::strin
     const std::string sectionName = WithoutLineBreaks(section);
     const std::string keyName = WithoutLineBreaks(key);
     const std::string line = keyName + "=" + WithoutLineBreaks(value);
-    const auto endsOpen = [this](std::size_t next) {
-        return next == content_.size() && !content_.empty() && content_.back() != '\n';
+    // What an open last line needs before a line is added after it: its LF when it stops
+    // after a CR, else a whole CR LF.
+    const auto closing = [this](std::size_t next) -> std::string {
+        if (next != content_.size() || content_.empty() || content_.back() == '\n') {
+            return {};
+        }
+        return content_.back() == '\r' ? "\n" : "\r\n";
     };
     const std::size_t first = FindSection(sectionName);
     if (first == entries_.size()) {
-        std::string added = endsOpen(content_.size()) ? "\r\n" : "";
+        std::string added = closing(content_.size());
         added += "[" + sectionName + "]\r\n" + line + "\r\n";
         content_ += added;
         Parse();
@@ -230,7 +235,7 @@ void ProfileFile::Set(std::string_view section, std::string_view key, std::strin
         last = i;
     }
     const std::size_t at = entries_[last].NextLine;
-    std::string added = endsOpen(at) ? "\r\n" : "";
+    std::string added = closing(at);
     added += line + "\r\n";
     content_.insert(at, added);
     Parse();

@@ -115,6 +115,16 @@ TEST(ProfileFile, KeepsForeignLineEndsAndClosesAnOpenLastLine) {
     TempFolder::Write(path, "[A]");
     WritePrivateProfileString("C", "k", "v", path);
     EXPECT_EQ(TempFolder::Read(path), "[A]\r\n[C]\r\nk=v\r\n");
+
+    // A last line cut after its CR is completed, not given a second CR that would end up in
+    // its value.
+    TempFolder::Write(path, "[A]\r\nk=1\r");
+    ProfileFile file(path);
+    file.Set("A", "k", "2");
+    file.Set("B", "x", "y");
+    file.Set("A", "m", "3");
+    EXPECT_EQ(file.Get("A", "k", ""), "2");
+    EXPECT_EQ(file.Contents(), "[A]\r\nk=2\r\nm=3\r\n[B]\r\nx=y\r\n");
 }
 
 TEST(ProfileFile, MissingFileReadsAsEmptyAndIsCreatedOnWrite) {
