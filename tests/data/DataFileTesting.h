@@ -4,6 +4,7 @@
 // reads and little-endian byte builders that spell out expected layouts by hand.
 #include "data/Dialogs.h"
 #include "data/MeasurementParameters.h"
+#include "tests/ScriptedDialogs.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -40,32 +41,6 @@ public:
 
 private:
     std::filesystem::path path_;
-};
-
-struct ShownBox {
-    MessageKind Kind;
-    std::string Text;
-    MessageButtons Buttons;
-};
-
-// Answers questions from a script (No when it runs out) and keeps every box shown.
-class ScriptedDialogs : public Dialogs {
-public:
-    MessageAnswer Show(MessageKind kind, const std::string& text, MessageButtons buttons) override {
-        Shown.push_back({kind, text, buttons});
-        if (buttons == MessageButtons::Ok) {
-            return MessageAnswer::Ok;
-        }
-        if (Answers.empty()) {
-            return MessageAnswer::No;
-        }
-        const MessageAnswer answer = Answers.front();
-        Answers.pop_front();
-        return answer;
-    }
-
-    std::deque<MessageAnswer> Answers;
-    std::vector<ShownBox> Shown;
 };
 
 inline std::string ReadAll(const std::string& path) {

@@ -6,6 +6,7 @@
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
 #include "data/TFrmSDFdata.h"
+#include "tests/ScriptedDialogs.h"
 #include "tests/upgrade/SdfBytes.h"
 
 #include <QAction>
@@ -33,33 +34,9 @@
 #include <vector>
 
 using namespace tessary;
+using tessary::testing::ScriptedDialogs;
 
 namespace {
-
-struct ShownMessage {
-    MessageKind Kind;
-    std::string Text;
-    MessageButtons Buttons;
-};
-
-// Message boxes answered from a script; Yes when the script has run out.
-class ScriptedDialogs final : public Dialogs {
-public:
-    MessageAnswer Show(MessageKind kind, const std::string& text, MessageButtons buttons) override {
-        Shown.push_back({kind, text, buttons});
-        if (buttons == MessageButtons::Ok) {
-            return MessageAnswer::Ok;
-        }
-        if (Answers.empty()) {
-            return MessageAnswer::Yes;
-        }
-        const MessageAnswer answer = Answers.front();
-        Answers.pop_front();
-        return answer;
-    }
-    std::vector<ShownMessage> Shown;
-    std::deque<MessageAnswer> Answers;
-};
 
 struct FileRequest {
     QString Filter;
@@ -108,7 +85,7 @@ struct Harness {
             },
             std::make_unique<SimulatedCard>(card));
     }
-    ScriptedDialogs dialogs;
+    ScriptedDialogs dialogs{MessageAnswer::Yes};
     ScriptedFileDialogs files;
     QStringList aboutTitles;
     QString sIntervalAtAbout = QStringLiteral("unset");
