@@ -19,10 +19,14 @@ bool PosixFile::Open(const std::string& path, int flags, mode_t mode) {
     return fd_ >= 0;
 }
 
-bool PosixFile::WriteAt(const void* data, std::size_t n, off_t offset) {
+namespace {
+
+// Writes all n bytes through `put(pointer, count)`, which returns what write(2) or
+// pwrite(2) returns; an interrupted call is repeated, one that makes no progress fails.
+template <typename Put> bool WriteAll(const void* data, std::size_t n, Put&& put) {
     const auto* p = static_cast<const char*>(data);
     while (n > 0) {
-        const ssize_t w = ::pwrite(fd_, p, n, offset);
+        const ssize_t w = put(p, n);
         if (w < 0 && errno == EINTR) {
             continue;
         }
@@ -31,25 +35,34 @@ bool PosixFile::WriteAt(const void* data, std::size_t n, off_t offset) {
         }
         p += w;
         n -= static_cast<std::size_t>(w);
-        offset += w;
     }
-    return fd_ >= 0;
+    return true;
+}
+
+} // namespace
+
+bool PosixFile::WriteAt(const void* data, std::size_t n, off_t offset) {
+    return fd_ >= 0 && WriteAll(data, n, [&](const char* p, std::size_t count) {
+               const ssize_t w = ::pwrite(fd_, p, count, offset);
+               offset += w > 0 ? w : 0;
+               return w;
+           });
 }
 
 bool PosixFile::Write(const void* data, std::size_t n) {
-    const auto* p = static_cast<const char*>(data);
-    while (n > 0) {
-        const ssize_t w = ::write(fd_, p, n);
-        if (w < 0 && errno == EINTR) {
-            continue;
-        }
-        if (w <= 0) {
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
+    return fd_ >= 0 && WriteAll(data, n, [&](const char* p, std::size_t count) {
+               return ::write(fd_, p, count);
+           });
+}
+
+bool PosixFile::WriteFileStart(const std::string& path, int flags, const void* data,
+                               std::size_t n) {
+    PosixFile file;
+    if (!file.Open(path, flags)) {
+        return false;
     }
-    return fd_ >= 0;
+    const bool written = file.WriteAt(data, n, 0);
+    return file.Close() && written;
 }
 
 ssize_t PosixFile::Read(void* data, std::size_t n) {

@@ -25,6 +25,10 @@ public:
     bool WriteAt(const void* data, std::size_t n, off_t offset);
     bool Write(const void* data, std::size_t n);
 
+    // Opens `path` with `flags`, writes the n bytes at its start and closes it; false on any
+    // failure. For whole headers, which are written in one piece.
+    static bool WriteFileStart(const std::string& path, int flags, const void* data, std::size_t n);
+
     // Reads up to n bytes, fewer only at the end of the file; -1 on an error.
     ssize_t Read(void* data, std::size_t n);
 

@@ -177,12 +177,7 @@ bool SdfWriter::WriteHeader(const MeasurementParameters& record, const std::stri
     } catch (const TessaryError&) {
         return false;
     }
-    PosixFile file;
-    if (!file.Open(path, O_WRONLY | O_CREAT)) {
-        return false;
-    }
-    const bool written = file.WriteAt(bytes.data(), bytes.size(), 0);
-    return file.Close() && written;
+    return PosixFile::WriteFileStart(path, O_WRONLY | O_CREAT, bytes.data(), bytes.size());
 }
 
 bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {

@@ -95,12 +95,7 @@ bool TsdWriter::WriteHeader(const MeasurementParameters& record, const std::stri
     } catch (const TessaryError&) {
         return false;
     }
-    PosixFile file;
-    if (!file.Open(path, O_WRONLY | O_CREAT | O_TRUNC)) {
-        return false;
-    }
-    const bool written = file.Write(text.data(), text.size());
-    return file.Close() && written;
+    return PosixFile::WriteFileStart(path, O_WRONLY | O_CREAT | O_TRUNC, text.data(), text.size());
 }
 
 bool TsdWriter::FormatBlock(const MeasurementParameters& record, std::int32_t k) {
