@@ -1,7 +1,7 @@
 #include "acquisition/SimulatedCardSettings.h"
 
 #include "acquisition/TextConversions.h"
-#include "app/ProfileStrings.h"
+#include "settings/ProfileStrings.h"
 #include "data/Errors.h"
 
 #include <algorithm>

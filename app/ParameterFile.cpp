@@ -2,7 +2,7 @@
 
 #include "app/ChannelTable.h"
 #include "app/CommentText.h"
-#include "app/ProfileFile.h"
+#include "settings/ProfileFile.h"
 #include "app/StartupDefaults.h"
 #include "data/Cp932.h"
 #include "data/FileNames.h"

@@ -2,8 +2,8 @@
 // against one write per key (each a full read, rewrite and flush, as the platform functions
 // do), reading them back, and reading a hostile file of the largest size that is read.
 #include "app/ParameterFile.h"
-#include "app/ProfileFile.h"
-#include "app/ProfileStrings.h"
+#include "settings/ProfileFile.h"
+#include "settings/ProfileStrings.h"
 
 #include <algorithm>
 #include <chrono>

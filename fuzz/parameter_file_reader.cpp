@@ -3,7 +3,7 @@
 #include "FuzzDialogs.h"
 
 #include "app/ParameterFile.h"
-#include "app/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <cstddef>
 #include <cstdint>

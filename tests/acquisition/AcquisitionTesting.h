@@ -7,6 +7,7 @@
 #include "acquisition/RunView.h"
 #include "data/Clock.h"
 #include "data/Dialogs.h"
+#include "tests/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -192,34 +193,6 @@ public:
     std::vector<std::string> calls;
     std::vector<std::int32_t> requests;
 };
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessary-acq-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 inline std::int16_t Int16At(const std::string& bytes, std::size_t offset) {
     return static_cast<std::int16_t>(static_cast<unsigned char>(bytes.at(offset)) |

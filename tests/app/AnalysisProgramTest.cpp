@@ -1,7 +1,7 @@
 #include "app/AnalysisProgram.h"
 #include "data/Errors.h"
 
-#include "TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 using namespace tessary;
+using namespace tessary::testing;
 using namespace std::chrono_literals;
 
 namespace {
@@ -49,7 +50,7 @@ public:
 std::string AwaitReport(const std::string& path) {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (std::chrono::steady_clock::now() < deadline) {
-        const std::string text = TempFolder::Read(path);
+        const std::string text = ReadAll(path);
         if (!text.empty() && text.back() == '\n') {
             return text;
         }
@@ -68,7 +69,7 @@ protected:
     // A script that writes its folder, argument count, parent, session and whether it holds
     // descriptor 57 into `report`.
     std::string WriteProgram(const std::string& path, mode_t mode = 0755) {
-        TempFolder::Write(path,
+        WriteAll(path,
                           "#!/bin/sh\n"
                           "n=$#\n"
                           "s=$(cat /proc/$$/stat)\n"
@@ -80,7 +81,7 @@ protected:
         return path;
     }
 
-    TempFolder temp;
+    ScratchFolder temp;
     std::string programDir = temp.File("program") + "/";
     std::string dataDir = temp.File("data");
     std::string report = temp.File("report.txt");
@@ -184,7 +185,7 @@ TEST_F(AnalysisProgramTest, FileThatCannotBeStartedIsReportedByName) {
     program.Run(notExecutable, programDir, dataDir + "/run.sdf");
 
     std::string notAProgram = temp.File("garbage.bin");
-    TempFolder::Write(notAProgram, std::string("\x7f\x01\x02\x03 no program", 15));
+    WriteAll(notAProgram, std::string("\x7f\x01\x02\x03 no program", 15));
     ::chmod(notAProgram.c_str(), 0755);
     program.Run(notAProgram, programDir, dataDir + "/run.sdf");
 

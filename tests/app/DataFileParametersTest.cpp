@@ -5,12 +5,13 @@
 #include "data/FileNames.h"
 
 #include "RecordingDialogs.h"
-#include "TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
 
 using namespace tessary;
+using namespace tessary::testing;
 
 namespace {
 
@@ -55,7 +56,7 @@ ControlValues Current() {
 } // namespace
 
 TEST(DataFileParameters, AnSdfOrTsdHeaderFillsTheMeasurementControlsOnly) {
-    TempFolder folder;
+    ScratchFolder folder;
     // "usec" selects the third entry of the sampling-unit list, "sec" the first.
     const std::tuple<const char*, TimeUnit, int> files[] = {
         {"run.sdf", UnitUsec, 2}, {"DATA.SDF", UnitSec, 0}, {"run.TSD", UnitUsec, 2}};
@@ -95,7 +96,7 @@ TEST(DataFileParameters, AnSdfOrTsdHeaderFillsTheMeasurementControlsOnly) {
 }
 
 TEST(DataFileParameters, MoreChannelsThanTheListOffersShowTheFirstFourAndTellIt) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("six.sdf");
     WriteHeader(path, 6, UnitMsec);
     RecordingDialogs dialogs;
@@ -112,9 +113,9 @@ TEST(DataFileParameters, MoreChannelsThanTheListOffersShowTheFirstFourAndTellIt)
 }
 
 TEST(DataFileParameters, AnUnreadableHeaderChangesNoControl) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("broken.sdf");
-    TempFolder::Write(path, "not a data file at all");
+    WriteAll(path, "not a data file at all");
     RecordingDialogs dialogs;
     TFrmSDFdata sdfData(dialogs);
     ControlValues values = Current();

@@ -4,13 +4,14 @@
 #include "data/Cp932.h"
 
 #include "RecordingDialogs.h"
-#include "TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <tuple>
 
 using namespace tessary;
+using namespace tessary::testing;
 
 namespace {
 
@@ -57,7 +58,7 @@ void ExpectSameValues(const ControlValues& a, const ControlValues& b) {
 } // namespace
 
 TEST(ParameterFile, ANewFileHoldsEveryKeyInTheWrittenOrderAndSpelling) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("new.apm");
     ControlValues values;
     values.ChannelGrid[1][1] = "温度";
@@ -72,15 +73,15 @@ TEST(ParameterFile, ANewFileHoldsEveryKeyInTheWrittenOrderAndSpelling) {
                                  "[Ch1]\r\nItem=\x89\xB7\x93\x78\r\nScale=mV\r\nCoef A=1\r\n"
                                  "Coef B=0\r\n"
                                  "[File]\r\nSave Name=/d/ADdata.sdf\r\nApplication Software=\r\n";
-    EXPECT_EQ(TempFolder::Read(path), expected);
+    EXPECT_EQ(ReadAll(path), expected);
 }
 
 TEST(ParameterFile, EveryKeyRoundTripsThroughTheFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("all.apm");
     const ControlValues written = ChangedValues();
     WriteParameterFile(path, written);
-    EXPECT_NE(TempFolder::Read(path).find("Number of Channels=3\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(path).find("Number of Channels=3\r\n"), std::string::npos);
 
     ControlValues read;
     RecordingDialogs dialogs;
@@ -92,7 +93,7 @@ TEST(ParameterFile, EveryKeyRoundTripsThroughTheFile) {
 TEST(ParameterFile, TextsThatCp932CannotHoldComeBackAsTheyWere) {
     // Folder names on this system are UTF-8 and may hold letters that CP932 lacks; a "?" in
     // their place would send the next recording to a folder that does not exist.
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("utf8.apm");
     ControlValues written = ChangedValues();
     written.FileName = "/home/müller/試験/run.tsd";
@@ -100,7 +101,7 @@ TEST(ParameterFile, TextsThatCp932CannotHoldComeBackAsTheyWere) {
     written.ChannelGrid[2][2] = "µV";
     written.Memo = "Zürich\r\n二行目";
     WriteParameterFile(path, written);
-    const std::string bytes = TempFolder::Read(path);
+    const std::string bytes = ReadAll(path);
     EXPECT_EQ(bytes.find('?'), std::string::npos);
     // Texts that CP932 holds stay CP932, as the Windows reader expects them.
     EXPECT_NE(bytes.find("Item=\x89\xB7\x93\x78\r\n"), std::string::npos);
@@ -112,7 +113,7 @@ TEST(ParameterFile, TextsThatCp932CannotHoldComeBackAsTheyWere) {
 }
 
 TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("shrink.apm");
     WriteParameterFile(path, ChangedValues());
     ControlValues two = ChangedValues();
@@ -121,7 +122,7 @@ TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {
     two.ChannelGrid[2][1] = "圧力";
     WriteParameterFile(path, two);
 
-    const std::string bytes = TempFolder::Read(path);
+    const std::string bytes = ReadAll(path);
     EXPECT_NE(bytes.find("[Ch3]\r\nItem=Ch 3 = x\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("[Ch4]\r\n"), std::string::npos);
 
@@ -133,7 +134,7 @@ TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {
 }
 
 TEST(ParameterFile, MissingFileSectionsAndKeysKeepTheCurrentValues) {
-    TempFolder folder;
+    ScratchFolder folder;
     const ControlValues current = ChangedValues();
     RecordingDialogs dialogs;
 
@@ -144,7 +145,7 @@ TEST(ParameterFile, MissingFileSectionsAndKeysKeepTheCurrentValues) {
 
     // No [File] section, same file type: data-file name and analysis program stay.
     const std::string path = folder.File("nofile.apm");
-    TempFolder::Write(path, "[parameters]\r\nITERATION = 99\r\nfile type=1\r\n");
+    WriteAll(path, "[parameters]\r\nITERATION = 99\r\nfile type=1\r\n");
     ControlValues read = current;
     ReadParameterFile(path, read, dialogs);
     EXPECT_EQ(read.Iteration, "99");
@@ -155,9 +156,9 @@ TEST(ParameterFile, MissingFileSectionsAndKeysKeepTheCurrentValues) {
 }
 
 TEST(ParameterFile, HandWrittenValuesThatTheControlsCannotHold) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("odd.apm");
-    TempFolder::Write(path, "[Form]\r\nLeft=abc\r\nTop= +17 \r\nWidht=12.5\r\nHeight=-0\r\n"
+    WriteAll(path, "[Form]\r\nLeft=abc\r\nTop= +17 \r\nWidht=12.5\r\nHeight=-0\r\n"
                             "[Parameters]\r\nBurst Time Unit=3\r\nSampling Time Unit=-1\r\n"
                             "File Type=7\r\nNumber of Channels=+-2\r\n");
     ControlValues read;
@@ -179,13 +180,13 @@ TEST(ParameterFile, HandWrittenValuesThatTheControlsCannotHold) {
 }
 
 TEST(ParameterFile, AChannelCountTheListCannotShowIsLoadedAsFarAsPossibleAndTold) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string many = folder.File("many.apm");
     std::string bytes = "[Parameters]\r\nNumber of Channels=7\r\n";
     for (int k = 1; k <= 8; ++k) {
         bytes += "[Ch" + std::to_string(k) + "]\r\nItem=c" + std::to_string(k) + "\r\n";
     }
-    TempFolder::Write(many, bytes);
+    WriteAll(many, bytes);
     RecordingDialogs dialogs;
     ControlValues read;
     ReadParameterFile(many, read, dialogs);
@@ -196,7 +197,7 @@ TEST(ParameterFile, AChannelCountTheListCannotShowIsLoadedAsFarAsPossibleAndTold
     EXPECT_NE(dialogs.Information[0].find("8"), std::string::npos);
 
     const std::string negative = folder.File("negative.apm");
-    TempFolder::Write(negative, "[Parameters]\r\nNumber of Channels=-2\r\n");
+    WriteAll(negative, "[Parameters]\r\nNumber of Channels=-2\r\n");
     ControlValues two = ChangedValues();
     two.ChNum = "2";
     two.ChannelGrid.resize(3);
@@ -233,30 +234,30 @@ TEST(CommentText, OneLineCommentsAreStoredAsTypedAndEveryCommentReadsBack) {
 TEST(ParameterFile, CommentsWithBackslashesFromOtherWritersReadBackAsStored) {
     // A comment of one line holding "\n" (a Windows path, say) is kept as it stands, both
     // when written here and when read from a file that another program wrote.
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("memo.apm");
-    TempFolder::Write(path, "[Parameters]\r\nMemo=C:\\new\\data\\n1\r\n");
+    WriteAll(path, "[Parameters]\r\nMemo=C:\\new\\data\\n1\r\n");
     ControlValues read;
     RecordingDialogs dialogs;
     ReadParameterFile(path, read, dialogs);
     EXPECT_EQ(read.Memo, "C:\\new\\data\\n1");
     read.Memo = "C:\\new\\\\x";
     WriteParameterFile(path, read);
-    EXPECT_NE(TempFolder::Read(path).find("Memo=C:\\new\\\\x\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(path).find("Memo=C:\\new\\\\x\r\n"), std::string::npos);
 
     // A comment of several lines, with double-byte characters whose second byte is a
     // backslash in CP932 (ソ, 表).
     ControlValues values;
     values.Memo = "表示\r\nソフト\\n";
     WriteParameterFile(path, values);
-    const std::string bytes = TempFolder::Read(path);
+    const std::string bytes = ReadAll(path);
     EXPECT_NE(bytes.find(Utf8ToCp932("表示\\nソフト\\\\n") + "\r\n"), std::string::npos);
     ReadParameterFile(path, read, dialogs);
     EXPECT_EQ(read.Memo, values.Memo);
 }
 
 TEST(ParameterCommands, SaveWritesAnApmFileUnderTheChosenName) {
-    TempFolder folder;
+    ScratchFolder folder;
     EXPECT_EQ(SaveParameters(folder.File("setup"), ChangedValues()), folder.File("setup.apm"));
     EXPECT_EQ(SaveParameters(folder.File("setup.txt"), ControlValues()), folder.File("setup.apm"));
     EXPECT_FALSE(std::filesystem::exists(folder.File("setup")));
@@ -270,7 +271,7 @@ TEST(ParameterCommands, SaveWritesAnApmFileUnderTheChosenName) {
 }
 
 TEST(ParameterCommands, LoadTakesOnlyApmSdfAndTsdNamesInAnyCase) {
-    TempFolder folder;
+    ScratchFolder folder;
     RecordingDialogs dialogs;
     TFrmSDFdata sdfData(dialogs);
     std::uint16_t samplingUnitIndex = 1;
@@ -289,7 +290,7 @@ TEST(ParameterCommands, LoadTakesOnlyApmSdfAndTsdNamesInAnyCase) {
 }
 
 TEST(ParameterCommands, BrowseFolderIsSetOnlyWhenTheFolderExists) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string programDir = folder.Path() + "/";
     EXPECT_EQ(DataFileBrowseFolder(programDir + "run.sdf", "/nowhere/"), programDir);
     EXPECT_EQ(DataFileBrowseFolder("run.sdf", programDir), programDir);

@@ -1,8 +1,8 @@
-#include "app/ProfileFile.h"
-#include "app/ProfileStrings.h"
+#include "settings/ProfileFile.h"
+#include "settings/ProfileStrings.h"
 #include "data/Errors.h"
 
-#include "TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 using namespace tessary;
+using namespace tessary::testing;
 
 namespace {
 
@@ -34,9 +35,9 @@ const char* const HandWritten = "; settings written by hand\r\n"
 } // namespace
 
 TEST(ProfileFile, ReadsHandWrittenFilesLikeTheProfileFunctions) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("hand.ini");
-    TempFolder::Write(path, HandWritten);
+    WriteAll(path, HandWritten);
 
     const ProfileFile file(path);
     // Names without regard to case, blanks around names and values dropped.
@@ -58,20 +59,20 @@ TEST(ProfileFile, ReadsHandWrittenFilesLikeTheProfileFunctions) {
 }
 
 TEST(ProfileFile, DoubleByteNamesAreNotCaseFoldedOrCutAtTheirSecondByte) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("dbcs.ini");
     // 0x81 0x5D has ']' as its second byte; 0x83 0x41 and 0x83 0x61 differ only in a second
     // byte that looks like 'A' / 'a'.
-    TempFolder::Write(path, "[\x81\x5D]\r\n\x83\x41=upper\r\n");
+    WriteAll(path, "[\x81\x5D]\r\n\x83\x41=upper\r\n");
     const ProfileFile file(path);
     EXPECT_EQ(file.Get("\x81\x5D", "\x83\x41", "none"), "upper");
     EXPECT_EQ(file.Get("\x81\x5D", "\x83\x61", "none"), "none");
 }
 
 TEST(ProfileFile, WritingOneKeyLeavesEveryOtherLineAsItWas) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("hand.ini");
-    TempFolder::Write(path, HandWritten);
+    WriteAll(path, HandWritten);
 
     WritePrivateProfileString("Form", "Left", "203", path);
     WritePrivateProfileString("Form", "Widht", "715", path);
@@ -98,27 +99,27 @@ TEST(ProfileFile, WritingOneKeyLeavesEveryOtherLineAsItWas) {
                                  "Left=999\r\n"
                                  "[File]\r\n"
                                  "Save Name=/data/ADdata.sdf\r\n";
-    EXPECT_EQ(TempFolder::Read(path), expected);
+    EXPECT_EQ(ReadAll(path), expected);
 }
 
 TEST(ProfileFile, KeepsForeignLineEndsAndClosesAnOpenLastLine) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("lf.ini");
-    TempFolder::Write(path, "[A]\nx=1\n[B]\ny=2");
+    WriteAll(path, "[A]\nx=1\n[B]\ny=2");
     WritePrivateProfileString("B", "z", "3", path);
     WritePrivateProfileString("A", "x", "9", path);
-    EXPECT_EQ(TempFolder::Read(path), "[A]\nx=9\n[B]\ny=2\r\nz=3\r\n");
+    EXPECT_EQ(ReadAll(path), "[A]\nx=9\n[B]\ny=2\r\nz=3\r\n");
 
-    TempFolder::Write(path, "\xEF\xBB\xBF[B]\nq=\"quoted\"\n");
+    WriteAll(path, "\xEF\xBB\xBF[B]\nq=\"quoted\"\n");
     EXPECT_EQ(GetPrivateProfileString("B", "q", "", path), "\"quoted\"");
 
-    TempFolder::Write(path, "[A]");
+    WriteAll(path, "[A]");
     WritePrivateProfileString("C", "k", "v", path);
-    EXPECT_EQ(TempFolder::Read(path), "[A]\r\n[C]\r\nk=v\r\n");
+    EXPECT_EQ(ReadAll(path), "[A]\r\n[C]\r\nk=v\r\n");
 
     // A last line cut after its CR is completed, not given a second CR that would end up in
     // its value.
-    TempFolder::Write(path, "[A]\r\nk=1\r");
+    WriteAll(path, "[A]\r\nk=1\r");
     ProfileFile file(path);
     file.Set("A", "k", "2");
     file.Set("B", "x", "y");
@@ -128,7 +129,7 @@ TEST(ProfileFile, KeepsForeignLineEndsAndClosesAnOpenLastLine) {
 }
 
 TEST(ProfileFile, MissingFileReadsAsEmptyAndIsCreatedOnWrite) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("none.ini");
     EXPECT_EQ(GetPrivateProfileString("Form", "Left", "203", path), "203");
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -136,12 +137,12 @@ TEST(ProfileFile, MissingFileReadsAsEmptyAndIsCreatedOnWrite) {
     WritePrivateProfileString("Form", "Left", "10", path);
     WritePrivateProfileString("Form", "Top", "20", path);
     WritePrivateProfileString("Parameters", "Wait Time", "0", path);
-    EXPECT_EQ(TempFolder::Read(path),
+    EXPECT_EQ(ReadAll(path),
               "[Form]\r\nLeft=10\r\nTop=20\r\n[Parameters]\r\nWait Time=0\r\n");
 }
 
 TEST(ProfileFile, ValuesAreReadWithAtMost2047Bytes) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("long.ini");
     const std::string exact(2047, 'x');
     WritePrivateProfileString("S", "exact", exact, path);
@@ -155,9 +156,9 @@ TEST(ProfileFile, ValuesAreReadWithAtMost2047Bytes) {
 }
 
 TEST(ProfileFile, RefusedWritesRaiseTheErrorWithThePath) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string plain = folder.File("plain.txt");
-    TempFolder::Write(plain, "not a folder");
+    WriteAll(plain, "not a folder");
     const std::string paths[] = {folder.File("no-such-folder/a.ini"), plain + "/a.ini",
                                  folder.Path()};
     for (const std::string& path : paths) {
@@ -168,29 +169,29 @@ TEST(ProfileFile, RefusedWritesRaiseTheErrorWithThePath) {
             EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
         }
     }
-    EXPECT_EQ(TempFolder::Read(plain), "not a folder");
+    EXPECT_EQ(ReadAll(plain), "not a folder");
 
     if (::geteuid() != 0) {
         const std::string readOnly = folder.File("ro.ini");
-        TempFolder::Write(readOnly, "[Form]\r\nLeft=5\r\n");
+        WriteAll(readOnly, "[Form]\r\nLeft=5\r\n");
         ::chmod(readOnly.c_str(), 0444);
         EXPECT_THROW(WritePrivateProfileString("Form", "Left", "1", readOnly), InOutError);
-        EXPECT_EQ(TempFolder::Read(readOnly), "[Form]\r\nLeft=5\r\n");
+        EXPECT_EQ(ReadAll(readOnly), "[Form]\r\nLeft=5\r\n");
     }
 }
 
 TEST(ProfileFile, WritesThroughATemporaryFileThatNeverStaysBehind) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string real = folder.File("real.ini");
     const std::string link = folder.File("link.ini");
-    TempFolder::Write(real, "[A]\r\nx=1\r\n");
+    WriteAll(real, "[A]\r\nx=1\r\n");
     ::chmod(real.c_str(), 0640);
     std::filesystem::create_symlink(real, link);
 
     WritePrivateProfileString("A", "x", "2", link);
 
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(TempFolder::Read(real), "[A]\r\nx=2\r\n");
+    EXPECT_EQ(ReadAll(real), "[A]\r\nx=2\r\n");
     struct stat status {};
     ASSERT_EQ(::stat(real.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
@@ -203,11 +204,11 @@ TEST(ProfileFile, WritesThroughATemporaryFileThatNeverStaysBehind) {
 }
 
 TEST(ProfileFile, AFileTooLargeToHoldIsReadInPartAndNeverOverwritten) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("huge.ini");
     std::string bytes = "[A]\r\nx=1\r\n";
     bytes.resize(ProfileFile::MaxFileBytes + 100, 'q');
-    TempFolder::Write(path, bytes);
+    WriteAll(path, bytes);
 
     ProfileFile file(path);
     EXPECT_EQ(file.Get("A", "x", ""), "1");
@@ -217,7 +218,7 @@ TEST(ProfileFile, AFileTooLargeToHoldIsReadInPartAndNeverOverwritten) {
 }
 
 TEST(ProfileFile, LineBreaksInTextsCannotAddLinesToTheFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string path = folder.File("inject.ini");
     WritePrivateProfileString("Ch1", "Item", "a\r\n[File]\r\nSave Name=/etc/passwd", path);
     EXPECT_EQ(GetPrivateProfileString("File", "Save Name", "safe", path), "safe");
@@ -225,11 +226,11 @@ TEST(ProfileFile, LineBreaksInTextsCannotAddLinesToTheFile) {
 }
 
 TEST(ProfileFile, ManyKeysWithOneSaveGiveTheSameFileAsKeyByKeyWrites) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string one = folder.File("one.ini");
     const std::string each = folder.File("each.ini");
-    TempFolder::Write(one, HandWritten);
-    TempFolder::Write(each, HandWritten);
+    WriteAll(one, HandWritten);
+    WriteAll(each, HandWritten);
     const char* const keys[][3] = {{"Form", "Left", "1"},       {"Form", "Height", "2"},
                                    {"Parameters", "Memo", "m"}, {"Ch3", "Item", "i"},
                                    {"Ch3", "Scale", "V"},       {"form", "LEFT", "3"},
@@ -240,5 +241,5 @@ TEST(ProfileFile, ManyKeysWithOneSaveGiveTheSameFileAsKeyByKeyWrites) {
         WritePrivateProfileString(key[0], key[1], key[2], each);
     }
     file.Save();
-    EXPECT_EQ(TempFolder::Read(one), TempFolder::Read(each));
+    EXPECT_EQ(ReadAll(one), ReadAll(each));
 }

@@ -1,6 +1,6 @@
-#include "app/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
-#include "app/AtomicFile.h"
+#include "settings/AtomicFile.h"
 #include "data/Cp932.h"
 #include "data/Errors.h"
 

@@ -1,6 +1,6 @@
-#include "app/ProfileStrings.h"
+#include "settings/ProfileStrings.h"
 
-#include "app/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 namespace tessary {
 
