@@ -69,14 +69,13 @@ protected:
     // A script that writes its folder, argument count, parent, session and whether it holds
     // descriptor 57 into `report`.
     std::string WriteProgram(const std::string& path, mode_t mode = 0755) {
-        WriteAll(path,
-                          "#!/bin/sh\n"
-                          "n=$#\n"
-                          "s=$(cat /proc/$$/stat)\n"
-                          "set -- ${s##*) }\n"
-                          "f=absent; [ -e /proc/$$/fd/57 ] && f=inherited\n"
-                          "printf '%s|%s|%s|%s|%s\\n' \"$PWD\" \"$n\" \"$2\" \"$4\" \"$f\" > '" +
-                              report + "'\n");
+        WriteAll(path, "#!/bin/sh\n"
+                       "n=$#\n"
+                       "s=$(cat /proc/$$/stat)\n"
+                       "set -- ${s##*) }\n"
+                       "f=absent; [ -e /proc/$$/fd/57 ] && f=inherited\n"
+                       "printf '%s|%s|%s|%s|%s\\n' \"$PWD\" \"$n\" \"$2\" \"$4\" \"$f\" > '" +
+                           report + "'\n");
         ::chmod(path.c_str(), mode);
         return path;
     }

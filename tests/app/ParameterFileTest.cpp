@@ -159,8 +159,8 @@ TEST(ParameterFile, HandWrittenValuesThatTheControlsCannotHold) {
     ScratchFolder folder;
     const std::string path = folder.File("odd.apm");
     WriteAll(path, "[Form]\r\nLeft=abc\r\nTop= +17 \r\nWidht=12.5\r\nHeight=-0\r\n"
-                            "[Parameters]\r\nBurst Time Unit=3\r\nSampling Time Unit=-1\r\n"
-                            "File Type=7\r\nNumber of Channels=+-2\r\n");
+                   "[Parameters]\r\nBurst Time Unit=3\r\nSampling Time Unit=-1\r\n"
+                   "File Type=7\r\nNumber of Channels=+-2\r\n");
     ControlValues read;
     read.FileName = "/d/run.sdf";
     RecordingDialogs dialogs;

@@ -1,6 +1,6 @@
 #include "settings/ProfileFile.h"
-#include "settings/ProfileStrings.h"
 #include "data/Errors.h"
+#include "settings/ProfileStrings.h"
 
 #include "tests/ScratchFolder.h"
 
@@ -137,8 +137,7 @@ TEST(ProfileFile, MissingFileReadsAsEmptyAndIsCreatedOnWrite) {
     WritePrivateProfileString("Form", "Left", "10", path);
     WritePrivateProfileString("Form", "Top", "20", path);
     WritePrivateProfileString("Parameters", "Wait Time", "0", path);
-    EXPECT_EQ(ReadAll(path),
-              "[Form]\r\nLeft=10\r\nTop=20\r\n[Parameters]\r\nWait Time=0\r\n");
+    EXPECT_EQ(ReadAll(path), "[Form]\r\nLeft=10\r\nTop=20\r\n[Parameters]\r\nWait Time=0\r\n");
 }
 
 TEST(ProfileFile, ValuesAreReadWithAtMost2047Bytes) {
