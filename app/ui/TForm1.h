@@ -52,12 +52,20 @@ class TFrmProgress;
 class OldFormatUpgrade;
 
 // The main window: the measurement's settings in its controls, the charts of the running
-// burst, the menus, and the start-up sequence.
+// burst, the menus, and the start-up sequence. Its work is split by job: TForm1.cpp (start-up,
+// closing, card messages), TForm1Controls.cpp (building the controls), TForm1Values.cpp (the
+// controls' values), TForm1Commands.cpp (buttons and menus), TForm1RunView.cpp (what a run
+// shows).
 class TForm1 : public QMainWindow, public RunView {
     Q_OBJECT
 public:
     // Shows a dialog modally and returns its result; tests answer the About box with it.
     using ModalRunner = std::function<int(QDialog&)>;
+
+    // The channel table's columns and their headings.
+    static constexpr int ChannelColumns = 5;
+    static constexpr std::array<const char*, ChannelColumns> ChannelHeadings = {"No.", "項目名",
+                                                                                "単位", "A", "B"};
 
     // Without a card of its own the window drives the simulated card set up by the file
     // "AdLibSim.ini" beside the program.

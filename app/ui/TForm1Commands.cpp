@@ -1,0 +1,109 @@
+// The main window's commands: its buttons and menu items.
+#include "app/ui/TForm1.h"
+
+#include "acquisition/MeasurementSetup.h"
+#include "acquisition/RunControl.h"
+#include "app/ParameterCommands.h"
+#include "app/ui/AnalysisProgramCommand.h"
+#include "app/ui/FileDialogs.h"
+#include "app/ui/HelpCommands.h"
+#include "app/ui/QtStrings.h"
+#include "app/ui/TAboutBox.h"
+#include "data/DateTime.h"
+#include "data/FileNames.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace tessary {
+
+void TForm1::BitBtn1Click() {
+    const QString filter = FileType() == FileTypeTsd
+                               ? QStringLiteral("時系列テキストファイル (*.tsd)|*.tsd")
+                               : QStringLiteral("時系列標準ファイル (*.sdf)|*.sdf");
+    const std::optional<QString> chosen =
+        fileDialogs_.SaveFileName(this, filter, saveDialog1Folder_, EditFileName->text());
+    if (chosen) {
+        SetFileName(S(*chosen));
+    }
+}
+
+void TForm1::RadioGroupFileTypeClick() {
+    const char* extension = FileType() == FileTypeTsd ? ".tsd" : ".sdf";
+    SetFileName(ReplaceExtension(S(EditFileName->text()), extension));
+}
+
+void TForm1::ComboChNumChange() {
+    ControlValues values;
+    values.ChNum = S(ComboChNum->currentText());
+    tessary::ComboChNumChange(values, sdfData_.Record());
+    SetChannelRows(sdfData_.Record().ChNum);
+}
+
+void TForm1::Timer1Timer() {
+    StatusPanels[0]->setText(Q(FormatDateTime(NowDays())));
+}
+
+void TForm1::BtnAdStartClick() {
+    if (run_->BtnAdStartClick(Values())) {
+        SchedulePass(std::chrono::milliseconds(0));
+    }
+}
+
+void TForm1::BtnAdStopClick() {
+    run_->BtnAdStopClick();
+}
+
+void TForm1::O1Click() {
+    const std::optional<QString> chosen = fileDialogs_.OpenFileName(
+        this, QString::fromUtf8(LoadParametersFilter), Q(paths_.ProgramDir), QString());
+    if (!chosen) {
+        return;
+    }
+    ControlValues values = Values();
+    if (!LoadParameters(S(*chosen), sdfData_, values, settings_.SamplingUnitIndex)) {
+        return;
+    }
+    ApplyLoadedValues(values);
+    if (UpperExtension(S(*chosen)) == ".APM") {
+        const std::string folder = DataFileBrowseFolder(values.FileName, paths_.ProgramDir);
+        if (!folder.empty()) {
+            saveDialog1Folder_ = Q(folder);
+        }
+    }
+}
+
+void TForm1::Save1Click() {
+    const std::optional<QString> chosen = fileDialogs_.SaveFileName(
+        this, QString::fromUtf8(SaveParametersFilter), Q(paths_.ProgramDir), QString());
+    if (chosen) {
+        SaveParameters(S(*chosen), Values());
+    }
+}
+
+void TForm1::AssignApplicationClick() {
+    analysis_->Assign(applicationSoftware_);
+}
+
+void TForm1::OrvaneClick() {
+    analysis_->Run(applicationSoftware_, paths_.ProgramDir, S(EditFileName->text()));
+}
+
+void TForm1::Contents1Click() {
+    help_->Contents(paths_.HelpFileName);
+}
+
+void TForm1::BitBtn2Click() {
+    help_->Keyword(paths_.HelpFileName, HelpCommands::ChannelKeyword);
+}
+
+void TForm1::Version1Click() {
+    runModal_(*aboutBox_);
+}
+
+void TForm1::Exit1Click() {
+    close();
+}
+
+} // namespace tessary

@@ -1,0 +1,72 @@
+// What a run shows in the main window, and the timer that drives the run's passes.
+#include "app/ui/TForm1.h"
+
+#include "acquisition/RunControl.h"
+#include "acquisition/ui/ChartPanel.h"
+#include "app/ui/QtStrings.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace tessary {
+
+void TForm1::SchedulePass(std::chrono::milliseconds wait) {
+    passTimer_.start(wait);
+}
+
+void TForm1::RunPass() {
+    const std::chrono::milliseconds wait = run_->Pass();
+    if (run_->Running()) {
+        SchedulePass(wait);
+    }
+}
+
+void TForm1::SetEditPresentStatus(const std::string& text) {
+    EditPresentStatus->setText(Q(text));
+}
+
+void TForm1::SetEditTime(const std::string& text) {
+    EditTime->setText(Q(text));
+}
+
+void TForm1::SetTextStatus(const std::string& text) {
+    TextStatus->setText(Q(text));
+}
+
+void TForm1::SetProgressBar1(int position) {
+    ProgressBar1->setValue(position);
+}
+
+void TForm1::SetBtnAdStartEnabled(bool enabled) {
+    BtnAdStart->setEnabled(enabled);
+}
+
+void TForm1::SetBtnAdStopEnabled(bool enabled) {
+    BtnAdStop->setEnabled(enabled);
+}
+
+void TForm1::SetupCharts() {
+    chartPanel_->SetupCharts(settings_.DisplayUnitName);
+}
+
+void TForm1::AppendChartPoints(int series, std::span<const double> x, std::span<const double> y) {
+    chartPanel_->AppendPoints(series, x, y);
+}
+
+void TForm1::Panel2Resize() {
+    chartPanel_->Panel2Resize();
+}
+
+void TForm1::DisableMenus() {
+    File1->menuAction()->setEnabled(false);
+    Analysis1->menuAction()->setEnabled(false);
+}
+
+void TForm1::EnableMenus() {
+    File1->menuAction()->setEnabled(true);
+    Analysis1->menuAction()->setEnabled(true);
+}
+
+} // namespace tessary
