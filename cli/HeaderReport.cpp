@@ -1,7 +1,7 @@
 #include "cli/HeaderReport.h"
 
 #include "cli/JsonWriter.h"
-#include "cli/SdfLayoutInfo.h"
+#include "data/SdfLayoutInfo.h"
 #include "data/Cp932.h"
 #include "data/DateTime.h"
 #include "data/GeneralFormat.h"

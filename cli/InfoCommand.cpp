@@ -5,7 +5,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/HeaderReport.h"
 #include "cli/ReportErrors.h"
-#include "cli/SdfHeaderLoader.h"
+#include "data/SdfHeaderLoader.h"
 #include "cli/StatusConsole.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/UsageError.h"

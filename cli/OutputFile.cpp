@@ -1,6 +1,6 @@
 #include "cli/OutputFile.h"
 
-#include "cli/FileError.h"
+#include "data/FileError.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/ExitCodes.h"
-#include "cli/FileError.h"
+#include "data/FileError.h"
 #include "cli/TerminalDialogs.h"
 
 #include <new>

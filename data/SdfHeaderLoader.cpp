@@ -1,6 +1,6 @@
-#include "cli/SdfHeaderLoader.h"
+#include "data/SdfHeaderLoader.h"
 
-#include "cli/FileError.h"
+#include "data/FileError.h"
 #include "data/OldFormatUpgrader.h"
 
 #include <cerrno>

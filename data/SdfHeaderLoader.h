@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/SdfLayoutInfo.h"
+#include "data/SdfLayoutInfo.h"
 #include "data/TFrmSDFdata.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/SdfLayoutInfo.h"
 #include "data/MeasurementParameters.h"
+#include "data/SdfLayoutInfo.h"
 
 #include <string>
 #include <vector>

@@ -6,8 +6,8 @@
 
 namespace tessary {
 
-// An input/output error of the tool that knows which file it concerns, so that the error
-// line names that file rather than the command's input.
+// An input/output error that knows which file it concerns, so that the error
+// message names that file rather than the one the command was given.
 class FileError : public InOutError {
 public:
     FileError(std::string path, const std::string& message)

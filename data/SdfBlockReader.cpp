@@ -1,6 +1,6 @@
-#include "cli/SdfBlockReader.h"
+#include "data/SdfBlockReader.h"
 
-#include "cli/FileError.h"
+#include "data/FileError.h"
 
 #include <cerrno>
 #include <cstring>
