@@ -46,7 +46,7 @@ fuzz:
 	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 format:
-	find data settings acquisition upgrade app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | \
+	find texts data settings acquisition upgrade app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | \
 	    xargs clang-format -i
 
 clean:

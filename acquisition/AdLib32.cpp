@@ -4,6 +4,7 @@
 #include "acquisition/RunState.h"
 #include "data/Errors.h"
 #include "data/MeasurementParameters.h"
+#include "texts/Texts.h"
 
 #include <string>
 
@@ -29,6 +30,23 @@ std::optional<CardResource> DetectCard(AdLib32& card) {
 
 const char* CardTypeName(std::int32_t kind) {
     return kind == 1 ? "REX-5054U" : "REX-5054B";
+}
+
+const char* ConfigureErrorText(int result) {
+    switch (result) {
+    case ConfigureParamAutoFailed:
+        return texts::CardDetectionFailed;
+    case ConfigureChannelFailed:
+        return texts::ChannelSetupFailed;
+    case ConfigureFreqFailed:
+        return texts::SamplingIntervalSetupFailed;
+    case ConfigureRingBufferFailed:
+        return texts::RingBufferSetupFailed;
+    case ConfigureStartFailed:
+        return texts::RingBufferStartFailed;
+    default:
+        return texts::UnknownError;
+    }
 }
 
 int ConfigureCard(AdLib32& card, CardMessagePoster& window, const MeasurementParameters& record,

@@ -66,6 +66,10 @@ inline constexpr int ConfigureFreqFailed = -3;
 inline constexpr int ConfigureRingBufferFailed = -4;
 inline constexpr int ConfigureStartFailed = -5;
 
+// The error message of a failure code of ConfigureCard; the unknown-error message for any
+// other code, ConfigureOk included.
+const char* ConfigureErrorText(int result);
+
 // Sets the card up for one burst and starts it, keeping RingBufferAllocated and
 // IrqModeActive of the run state in step. Returns one of the codes above. An SInterval
 // outside 0 to 65535, or a negative ChNum or DataNum, is a RangeError: the card's

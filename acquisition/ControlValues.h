@@ -1,10 +1,18 @@
 #pragma once
 
+#include "texts/Texts.h"
+
 #include <array>
 #include <string>
 #include <vector>
 
 namespace tessary {
+
+// The channel table's heading row: No., item name, unit, A, B.
+inline std::array<std::string, 5> ChannelHeadingRow() {
+    const auto& headings = texts::ChannelHeadings;
+    return {headings[0], headings[1], headings[2], headings[3], headings[4]};
+}
 
 // The values of the main window's controls, as one plain struct: the window binds its
 // widgets to it, GatherSettings reads it, the parameter files read and write it, and the
@@ -30,7 +38,7 @@ struct ControlValues {
     std::string ChNum = "1"; // ComboChNum's text; its list holds "1" to "4"
     // StringGridChannel: row 0 the headings, row k channel k - 1; columns No., item name,
     // unit, A, B.
-    std::vector<std::array<std::string, 5>> ChannelGrid = {{"No.", "項目名", "単位", "A", "B"},
+    std::vector<std::array<std::string, 5>> ChannelGrid = {ChannelHeadingRow(),
                                                            {"0", "Ch.1", "mV", "1", "0"}};
 
     // Page "保存".

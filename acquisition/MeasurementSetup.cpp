@@ -6,6 +6,7 @@
 #include "data/DateTime.h"
 #include "data/Errors.h"
 #include "data/TimeUnits.h"
+#include "texts/Texts.h"
 
 #include <cfenv>
 #include <cmath>
@@ -140,7 +141,7 @@ bool GatherSettings(const ControlValues& controls, TFrmSDFdata& data, RunSetting
         Gather(controls, data.Record(), settings, view);
         return true;
     } catch (const ConversionError&) {
-        dialogs.ShowError(IntervalNotIntegerMessage);
+        dialogs.ShowError(texts::IntervalNotInteger);
     } catch (const RangeError&) {
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {

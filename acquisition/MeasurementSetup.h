@@ -10,13 +10,9 @@ namespace tessary {
 
 class RunView;
 
-// The message of a setting that does not convert.
-inline constexpr const char* IntervalNotIntegerMessage =
-    "バースト／サンプリング時間間隔は整数で設定して下さい。";
-
 // Copies the controls into the record and the run settings, sizes the buffers and lays
 // the charts out (view.Panel2Resize). A text that does not convert shows
-// IntervalNotIntegerMessage and gives false; any other failure (a value out of range, a
+// texts::IntervalNotInteger and gives false; any other failure (a value out of range, a
 // ChNum outside 1 to 128, no sampling unit, a product that overflows, buffers that cannot
 // be sized) gives false silently. Values assigned before a failure stay assigned.
 bool GatherSettings(const ControlValues& controls, TFrmSDFdata& data, RunSettings& settings,

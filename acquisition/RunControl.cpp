@@ -4,6 +4,7 @@
 #include "data/DateTime.h"
 #include "data/Errors.h"
 #include "data/TimeUnits.h"
+#include "texts/Texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,8 +71,7 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
     }
     std::error_code error;
     if (std::filesystem::exists(controls.FileName, error) &&
-        !dialogs_.Ask(MessageKind::Warning,
-                      "同名のファイルが存在します。\n上書きしてよろしいですか。")) {
+        !dialogs_.Ask(MessageKind::Warning, texts::OverwriteQuestion)) {
         return false;
     }
     if (!GatherSettings(controls, data_, settings_, dialogs_, view_)) {
@@ -95,7 +95,7 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
         waitStart_ = now;
         waitEnd_ = now + settings_.WaitTime / SecondsPerDay;
         phase_ = Phase::InitialWait;
-        view_.SetEditPresentStatus("計測待ち");
+        view_.SetEditPresentStatus(texts::WaitingToStart);
     } else {
         phase_ = Phase::Bursts;
         Guarded([&] { BeginBursts(now); });
@@ -145,16 +145,16 @@ std::chrono::milliseconds RunControl::Pass() {
 void RunControl::AppWindowProc(std::int64_t code, std::int64_t param) {
     Guarded([&] {
         if (code == CardEventRunning) {
-            view_.SetTextStatus("変換中");
+            view_.SetTextStatus(texts::CardConverting);
         } else if (code == CardEventOverflow) {
-            view_.SetTextStatus("リングバッファオーバーフロー");
+            view_.SetTextStatus(texts::CardRingBufferOverflow);
             if (Running()) {
                 FullStop(false);
             }
         } else if (code == CardEventFinished) {
-            view_.SetTextStatus("変換終了[" + std::to_string(param) + "]");
+            view_.SetTextStatus(texts::CardFinished(param));
         } else {
-            view_.SetTextStatus("変換異常で終了");
+            view_.SetTextStatus(texts::CardAbnormalEnd);
             card_.AdStopIrqMode();
             const bool converting = Running() && state_.IrqModeActive;
             state_.IrqModeActive = false;
@@ -169,7 +169,7 @@ std::chrono::milliseconds RunControl::WaitPass(double now) {
     if (now < waitEnd_) {
         view_.SetProgressBar1(
             ProgressPosition((now - waitStart_) * 100.0 / (waitEnd_ - waitStart_)));
-        view_.SetEditTime("開始まであと" + FormatSpan(waitEnd_ - now));
+        view_.SetEditTime(texts::StartsIn(FormatSpan(waitEnd_ - now)));
         return WaitFor(waitEnd_ - now);
     }
     phase_ = Phase::Bursts;
@@ -193,28 +193,21 @@ void RunControl::StartBurst() {
     if (result == ConfigureOk) {
         ++state_.BurstNumber;
         state_.WordsRead = 0;
-        view_.SetEditPresentStatus(std::to_string(state_.BurstNumber) + "回目の計測");
+        view_.SetEditPresentStatus(texts::BurstMeasuring(state_.BurstNumber));
         view_.SetEditTime("");
         view_.SetBtnAdStartEnabled(false);
         view_.SetBtnAdStopEnabled(true);
         view_.SetupCharts();
         return;
     }
-    static const char* const texts[] = {
-        "A/D カード検出エラー",
-        "A/D変換チャンネル設定エラー",
-        "サンプリング周期設定エラー",
-        "リングバッファ初期化エラー",
-        "リングバッファモード変換開始エラー",
-    };
-    dialogs_.ShowError(texts[-result - 1]);
+    dialogs_.ShowError(ConfigureErrorText(result));
     FullStop(false);
 }
 
 void RunControl::ShowRemainingTime(double now) {
     const MeasurementParameters& record = data_.Record();
     const double remaining = state_.NextBurstTime - now;
-    view_.SetEditTime("残り時間：" + FormatSpan(remaining));
+    view_.SetEditTime(texts::TimeRemaining(FormatSpan(remaining)));
     const long double burst = record.SInterval * TimeUnitAt(record.SITUnit).Seconds *
                               (static_cast<long double>(record.DataNum) - 1) / SecondsPerDay;
     const double pause = static_cast<double>(settings_.BurstIntervalDays - burst);
@@ -249,7 +242,7 @@ std::int32_t RunControl::DrainRingBuffer() {
     }
     const std::int32_t r = card_.AdGetRingBuf(settings_.RawSamples, state_.WordsRead, want);
     if (r == -1) {
-        view_.SetTextStatus("リングバッファオーバーフロー!");
+        view_.SetTextStatus(texts::ReadRingBufferOverflow);
         card_.AdStopIrqMode();
         state_.IrqModeActive = false;
         FullStop(true);
@@ -269,8 +262,8 @@ std::int32_t RunControl::DrainRingBuffer() {
     state_.ScansDone = scansReady;
     view_.SetProgressBar1(ProgressPosition(state_.ScansDone * 100.0 / record.DataNum));
     view_.SetEditTime(record.DataNum > state_.ScansDone
-                          ? "残り変換回数：" + std::to_string(record.DataNum - state_.ScansDone)
-                          : std::string("終了"));
+                          ? texts::ScansRemaining(record.DataNum - state_.ScansDone)
+                          : std::string(texts::BurstConverted));
     if (state_.WordsRead >= total) {
         CompleteBurst(false);
     }
@@ -327,7 +320,7 @@ void RunControl::CompleteBurst(bool interrupted) {
     if (state_.BurstNumber == record.Iteration) {
         state_.StopRequested = true;
         view_.SetBtnAdStopEnabled(false);
-        view_.SetEditPresentStatus("変換終了");
+        view_.SetEditPresentStatus(texts::RunCompleted);
         view_.SetEditTime("");
         view_.SetBtnAdStartEnabled(true);
         view_.EnableMenus();
@@ -335,7 +328,7 @@ void RunControl::CompleteBurst(bool interrupted) {
         phase_ = Phase::Idle;
     } else {
         state_.NextBurstTime = record.StartTime + state_.BurstNumber * settings_.BurstIntervalDays;
-        view_.SetEditPresentStatus(std::to_string(state_.BurstNumber + 1) + "回目の計測待ち");
+        view_.SetEditPresentStatus(texts::BurstWaiting(state_.BurstNumber + 1));
     }
     WriteBlock(state_.BurstNumber - 1);
 }
@@ -344,7 +337,7 @@ void RunControl::StopInterruptMode() {
     if (state_.IrqModeActive) {
         card_.AdStopIrqMode();
         state_.IrqModeActive = false;
-        view_.SetTextStatus("停止");
+        view_.SetTextStatus(texts::CardStopped);
     }
 }
 
@@ -352,7 +345,7 @@ void RunControl::FullStop(bool burstInterrupted) {
     state_.StopRequested = true;
     phase_ = Phase::Idle;
     view_.SetBtnAdStopEnabled(false);
-    view_.SetEditPresentStatus("変換中止");
+    view_.SetEditPresentStatus(texts::RunStopped);
     view_.SetEditTime("");
     std::exception_ptr error;
     const bool interrupted = burstInterrupted || state_.IrqModeActive;
@@ -398,7 +391,7 @@ void RunControl::WriteBlock(std::int32_t index) {
 }
 
 void RunControl::ShowHeaderError() {
-    dialogs_.ShowError(settings_.FileName + " に書き込めません");
+    dialogs_.ShowError(texts::CannotWrite(settings_.FileName));
 }
 
 } // namespace tessary

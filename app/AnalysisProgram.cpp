@@ -3,6 +3,7 @@
 #include "app/DetachedProcess.h"
 #include "data/Errors.h"
 #include "data/FileNames.h"
+#include "texts/Texts.h"
 
 #include <filesystem>
 #include <system_error>
@@ -47,8 +48,7 @@ void AnalysisProgram::Run(std::string& chosen, const std::string& programDir,
     const std::string program = ProgramPath(chosen, programDir);
     const std::string folder = WorkingFolder(dataFileName);
     if (!ProgramFileExists(program)) {
-        if (dialogs_.Ask(MessageKind::Error,
-                         "アプリケーションファイルが見つかりません。指定しますか。")) {
+        if (dialogs_.Ask(MessageKind::Error, texts::ProgramNotFoundQuestion)) {
             Assign(chosen);
         }
         return;

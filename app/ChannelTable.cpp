@@ -19,7 +19,7 @@ int ShownChannelCount(const ControlValues& values) {
 void ResizeChannelTable(ControlValues& values, int channels) {
     channels = std::clamp(channels, 0, MaxChannels);
     if (values.ChannelGrid.empty()) {
-        values.ChannelGrid.push_back({"No.", "項目名", "単位", "A", "B"});
+        values.ChannelGrid.push_back(ChannelHeadingRow());
     }
     const std::size_t rows = static_cast<std::size_t>(channels) + 1;
     while (values.ChannelGrid.size() < rows) {

@@ -6,6 +6,7 @@
 #include "data/Cp932.h"
 #include "data/FileNames.h"
 #include "data/GeneralFormat.h"
+#include "texts/Texts.h"
 
 #include <algorithm>
 
@@ -59,12 +60,9 @@ bool ReadParametersFromDataFile(const std::string& path, TFrmSDFdata& sdfData,
     std::string notice;
     int shown = std::clamp(channels, 0, MaxChannels);
     if (channels > MaxChannels) {
-        notice = "データファイルのチャンネル数 " + std::to_string(channels) +
-                 " は表示できないため、チャンネル 1 ～ " + std::to_string(MaxChannels) +
-                 " だけを読み込みました。";
+        notice = texts::DataFileChannelsCut(channels, MaxChannels);
     } else if (channels < 1) {
-        notice = "データファイルのチャンネル数 " + std::to_string(channels) +
-                 " は表示できないため、チャンネル数と表は変えていません。";
+        notice = texts::DataFileChannelsUnusable(channels);
         shown = std::max(ShownChannelCount(values), 1);
     }
     values.ChNum = std::to_string(shown);

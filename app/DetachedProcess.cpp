@@ -1,6 +1,7 @@
 #include "app/DetachedProcess.h"
 
 #include "data/Errors.h"
+#include "texts/Texts.h"
 
 #include <cerrno>
 #include <csignal>
@@ -93,10 +94,6 @@ void ResetSignals() {
     ReportAndExit(reportFd, errno);
 }
 
-std::string StartError(const std::string& path, const std::string& reason) {
-    return path + " を起動できません\n" + reason;
-}
-
 // Waits for the grandchild's report: end of file when exec succeeded, otherwise the errno of
 // exec, or the negated errno of entering the folder. 0 also when the wait ran out.
 int AwaitExec(int readFd, std::chrono::milliseconds readyWait) {
@@ -135,11 +132,11 @@ void DetachedProcess::Start(const std::string& path, const std::string& folder,
                             std::chrono::milliseconds readyWait) {
     Pipe report;
     if (!report.Valid()) {
-        throw InOutError(StartError(path, std::strerror(errno)));
+        throw InOutError(texts::CannotStart(path, std::strerror(errno)));
     }
     const pid_t child = fork();
     if (child < 0) {
-        throw InOutError(StartError(path, std::strerror(errno)));
+        throw InOutError(texts::CannotStart(path, std::strerror(errno)));
     }
     if (child == 0) {
         setsid();
@@ -158,10 +155,10 @@ void DetachedProcess::Start(const std::string& path, const std::string& folder,
     }
     const int error = AwaitExec(report.Read(), readyWait);
     if (error > 0) {
-        throw InOutError(StartError(path, std::strerror(error)));
+        throw InOutError(texts::CannotStart(path, std::strerror(error)));
     }
     if (error < 0) {
-        throw InOutError(StartError(path, folder + ": " + std::strerror(-error)));
+        throw InOutError(texts::CannotStart(path, folder + ": " + std::strerror(-error)));
     }
 }
 

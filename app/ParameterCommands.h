@@ -11,11 +11,6 @@
 // name here.
 namespace tessary {
 
-// Filters of the load dialog (OpenDialog1) and the save dialog (SaveDialog2).
-inline constexpr const char* LoadParametersFilter =
-    "Parameter files (*.apm,*.sdf,*.tsd)|*.apm;*.sdf;*.tsd";
-inline constexpr const char* SaveParametersFilter = "Parameter files (*.apm)|*.apm";
-
 // By the chosen name's extension in upper case: ".APM" reads the parameter file,
 // ".SDF" and ".TSD" the data file's header (DataFileParameters.h); any other name changes
 // nothing. Information boxes go to sdfData's message boxes. True when `values` were loaded.

@@ -2,11 +2,12 @@
 
 #include "app/ChannelTable.h"
 #include "app/CommentText.h"
-#include "settings/ProfileFile.h"
 #include "app/StartupDefaults.h"
 #include "data/Cp932.h"
 #include "data/FileNames.h"
 #include "data/TFrmSDFdata.h"
+#include "settings/ProfileFile.h"
+#include "texts/Texts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -103,12 +104,9 @@ int ChannelCountFromFile(const ValueReader& reader, const ControlValues& values,
             count = *position + 1;
         } else if (*position >= MaxChannels) {
             count = MaxChannels;
-            notice = "このファイルのチャンネル数 " + std::to_string(std::int64_t{*position} + 1) +
-                     " は表示できないため、チャンネル 1 ～ " + std::to_string(MaxChannels) +
-                     " だけを読み込みました。";
+            notice = texts::ParameterFileChannelsCut(std::int64_t{*position} + 1, MaxChannels);
         } else {
-            notice = "このファイルのチャンネル数の指定 (" + std::to_string(*position) +
-                     ") は表示できないため、チャンネル数は変えていません。";
+            notice = texts::ParameterFileChannelsUnusable(*position);
         }
     }
     return std::max(count, 1);

@@ -20,6 +20,7 @@
 #include "cli/UsageError.h"
 #include "data/FileNames.h"
 #include "data/TFrmSDFdata.h"
+#include "texts/Texts.h"
 
 #include <cerrno>
 #include <cstring>
@@ -42,8 +43,6 @@ constexpr OptionSpec Options[] = {
     {"stop-in-burst", '\0', true},
     {"yes", 'y', false},
 };
-
-const char* const Completed = "変換終了";
 
 RecordStopRule StopRuleOf(const CommandLine& line) {
     RecordStopRule rule;
@@ -217,7 +216,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         }
         SimulatedCard card(SimulatedCardSettings::Load(cardConfig));
         if (!DetectCard(card)) {
-            dialogs.Error("AD変換カードが入っていません。");
+            dialogs.Error(texts::NoCard);
             return ExitFailed;
         }
 
@@ -246,7 +245,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         const bool stoppedHere =
             RunDriver(run, messages, rule, signals).DriveUntilEnd(std::chrono::steady_clock::now());
         console.ClearBar();
-        if (stoppedHere || view.PresentStatus() == Completed) {
+        if (stoppedHere || view.PresentStatus() == texts::RunCompleted) {
             return ExitOk;
         }
         if (dialogs.MessagesShown() > shownBefore) {

@@ -5,6 +5,7 @@
 #include "data/PosixFile.h"
 #include "data/SdfLayout.h"
 #include "data/TFrmSDFdata.h"
+#include "texts/Texts.h"
 
 #include <bit>
 #include <cstring>
@@ -14,10 +15,6 @@
 namespace tessary {
 
 namespace {
-
-const char* const FormatDiffers = "フォーマットが違います。";
-const char* const OldFormatQuestion = "データの形式が旧式です。更新してよろしいですか。";
-const char* const CannotConvert = "旧式のデータ形式を変換できません。";
 
 // Little-endian fields of a byte buffer read in order; running past its end is the file
 // ending inside its header.
@@ -111,7 +108,7 @@ bool SdfReader::Read(const std::string& path) {
     const std::string_view head(text, strnlen(text, area));
     if (!head.starts_with(sdf::Magic)) {
         file.Close();
-        dialogs.Show(MessageKind::Error, FormatDiffers, MessageButtons::Ok);
+        dialogs.Show(MessageKind::Error, texts::FormatDiffers, MessageButtons::Ok);
         return false;
     }
     const char digit = head.size() > sdf::VersionOffset ? head[sdf::VersionOffset] : '\0';
@@ -122,10 +119,10 @@ bool SdfReader::Read(const std::string& path) {
     const int version = digit - '0';
     if (version < 1 || version > 4) {
         file.Close();
-        dialogs.Show(MessageKind::Error, FormatDiffers, MessageButtons::Ok);
+        dialogs.Show(MessageKind::Error, texts::FormatDiffers, MessageButtons::Ok);
         return false;
     }
-    if (version != 4 && !dialogs.Ask(MessageKind::Confirmation, OldFormatQuestion)) {
+    if (version != 4 && !dialogs.Ask(MessageKind::Confirmation, texts::OldFormatQuestion)) {
         return false;
     }
 
@@ -178,7 +175,7 @@ bool SdfReader::Read(const std::string& path) {
     if (version < 4) {
         OldFormatUpgrader* upgrader = holder_.Upgrader();
         if (upgrader == nullptr) {
-            dialogs.Show(MessageKind::Error, CannotConvert, MessageButtons::Ok);
+            dialogs.Show(MessageKind::Error, texts::CannotConvert, MessageButtons::Ok);
             return false;
         }
         if (!upgrader->UpgradeOldFormat(holder_, version, path)) {

@@ -6,6 +6,7 @@
 #include "data/TFrmSDFdata.h"
 #include "data/TsdLineReader.h"
 #include "data/TsdWriter.h"
+#include "texts/Texts.h"
 
 #include <array>
 #include <charconv>
@@ -15,8 +16,6 @@
 namespace tessary {
 
 namespace {
-
-const char* const FormatDiffers = "フォーマットが違います。";
 
 // Position of the version digit in line 1, just after the magic text.
 constexpr std::size_t VersionPosition = 33;
@@ -161,7 +160,8 @@ bool TsdReader::Read(const std::string& path) {
         const std::string first = lines.Next();
         if (first.find(TsdMagic) == std::string::npos) {
             lines.Close();
-            holder_.MessageBoxes().Show(MessageKind::Error, FormatDiffers, MessageButtons::Ok);
+            holder_.MessageBoxes().Show(MessageKind::Error, texts::FormatDiffers,
+                                        MessageButtons::Ok);
             return false;
         }
         const char digit = first.size() > VersionPosition ? first[VersionPosition] : '\0';
@@ -226,7 +226,8 @@ bool TsdReader::Read(const std::string& path) {
             record.BurstValueNum = valueNum;
         } else {
             lines.Close();
-            holder_.MessageBoxes().Show(MessageKind::Error, FormatDiffers, MessageButtons::Ok);
+            holder_.MessageBoxes().Show(MessageKind::Error, texts::FormatDiffers,
+                                        MessageButtons::Ok);
             return false;
         }
 

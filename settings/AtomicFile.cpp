@@ -1,6 +1,7 @@
 #include "settings/AtomicFile.h"
 
 #include "data/Errors.h"
+#include "texts/Texts.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -66,7 +67,7 @@ int CreateTemporary(const std::filesystem::path& target, std::string& name) {
 } // namespace
 
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-    const InOutError refused(path + " に書き込めません");
+    const InOutError refused(texts::CannotWrite(path));
     const std::string target = ResolveTarget(path);
     if (target.empty()) {
         throw refused;

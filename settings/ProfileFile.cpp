@@ -1,8 +1,9 @@
 #include "settings/ProfileFile.h"
 
-#include "settings/AtomicFile.h"
 #include "data/Cp932.h"
 #include "data/Errors.h"
+#include "settings/AtomicFile.h"
+#include "texts/Texts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -243,7 +244,7 @@ void ProfileFile::Set(std::string_view section, std::string_view key, std::strin
 
 void ProfileFile::Save() const {
     if (!complete_) {
-        throw InOutError(path_ + " に書き込めません");
+        throw InOutError(texts::CannotWrite(path_));
     }
     ReplaceFileAtomically(path_, content_);
 }

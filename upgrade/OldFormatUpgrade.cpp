@@ -4,6 +4,7 @@
 #include "data/FileNames.h"
 #include "data/PosixFile.h"
 #include "data/TFrmSDFdata.h"
+#include "texts/Texts.h"
 #include "upgrade/BlockFileWriter.h"
 #include "upgrade/OldBurstReader.h"
 
@@ -17,8 +18,6 @@
 namespace tessary {
 
 namespace {
-
-const char* const ProgressTitle = "ただ今、データ形式の更新中．．．．";
 
 constexpr std::int64_t SectorBytes = 256;
 constexpr std::int64_t ValuesPerSector = SectorBytes / 2;
@@ -113,7 +112,7 @@ bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path,
     }
     holder.AllocateBuffersAfterRead(path);
     record.TargetFileName = temporary;
-    progress_.StartProgress(ProgressTitle);
+    progress_.StartProgress(texts::UpgradeProgressTitle);
     record.ComputeDerivedSizes();
 
     const bool complete = CopyBursts(record, path, out);

@@ -1,6 +1,7 @@
 #include "app/ui/HelpCommands.h"
 
 #include "app/ui/HelpViewer.h"
+#include "texts/Texts.h"
 
 #include <QFileInfo>
 
@@ -36,11 +37,11 @@ HelpViewer* HelpCommands::Viewer() const {
 
 bool HelpCommands::CheckHelpFile(const std::string& helpFileName) {
     if (!library_.Available()) {
-        dialogs_.ShowError(std::string(HelpLibrary::LibraryName) + " が見つかりません");
+        dialogs_.ShowError(texts::NotFound(HelpLibrary::LibraryName));
         return false;
     }
     if (!QFileInfo(QString::fromStdString(helpFileName)).isFile()) {
-        dialogs_.ShowError(helpFileName + " が見つかりません");
+        dialogs_.ShowError(texts::NotFound(helpFileName));
         return false;
     }
     return true;
@@ -57,7 +58,7 @@ HelpViewer& HelpCommands::EnsureViewer() {
 
 void HelpCommands::Present(bool opened, const std::string& helpFileName) {
     if (!opened) {
-        dialogs_.ShowError(helpFileName + " を開けません");
+        dialogs_.ShowError(texts::CannotOpen(helpFileName));
         return;
     }
     viewer_->show();

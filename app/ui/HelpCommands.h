@@ -15,14 +15,12 @@ class HelpViewer;
 // program's life: it loads the help library when created and frees it when destroyed.
 // TForm1 forwards:
 //   Contents1Click → Contents(HelpFileName)
-//   BitBtn2Click   → Keyword(HelpFileName, HelpCommands::ChannelKeyword)
+//   BitBtn2Click   → Keyword(HelpFileName, texts::ChannelHelpKeyword)
 // A help file that is missing or does not read as one is reported in an error box naming it.
 // The help window is a top-level window of its own, not owned by the main window, and is
 // reused by later commands. Paths and texts are UTF-8.
 class HelpCommands {
 public:
-    static constexpr const char* ChannelKeyword = "AD変換データ";
-
     explicit HelpCommands(Dialogs& dialogs);
     ~HelpCommands();
     HelpCommands(const HelpCommands&) = delete;

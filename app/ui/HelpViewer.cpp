@@ -4,6 +4,7 @@
 #include "app/SitemapIndex.h"
 #include "app/ui/ChmArchive.h"
 #include "app/ui/ChmBrowser.h"
+#include "texts/Texts.h"
 
 #include <QHBoxLayout>
 #include <QStyle>
@@ -31,9 +32,10 @@ QToolButton* MakeButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
 
 HelpViewer::HelpViewer(QWidget* parent)
     : QWidget(parent, Qt::Window), browser_(new ChmBrowser(this)),
-      back_(MakeButton(this, QStyle::SP_ArrowBack, QStringLiteral("戻る"))),
-      forward_(MakeButton(this, QStyle::SP_ArrowForward, QStringLiteral("進む"))),
-      home_(MakeButton(this, QStyle::SP_DirHomeIcon, QStringLiteral("目次"))) {
+      back_(MakeButton(this, QStyle::SP_ArrowBack, QString::fromUtf8(texts::HelpBackButton))),
+      forward_(
+          MakeButton(this, QStyle::SP_ArrowForward, QString::fromUtf8(texts::HelpForwardButton))),
+      home_(MakeButton(this, QStyle::SP_DirHomeIcon, QString::fromUtf8(texts::HelpHomeButton))) {
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(4, 4, 4, 0);
     buttons->addWidget(back_);
@@ -56,7 +58,7 @@ HelpViewer::HelpViewer(QWidget* parent)
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
     connect(browser_, &QTextBrowser::sourceChanged, this, &HelpViewer::UpdateTitle);
 
-    setWindowTitle(QStringLiteral("ヘルプ"));
+    setWindowTitle(QString::fromUtf8(texts::HelpTitle));
     resize(820, 640);
 }
 
@@ -119,7 +121,7 @@ void HelpViewer::ShowTopic(const QString& topic) {
 
 void HelpViewer::UpdateTitle() {
     const QString page = browser_->documentTitle();
-    const QString file = title_.isEmpty() ? QStringLiteral("ヘルプ") : title_;
+    const QString file = title_.isEmpty() ? QString::fromUtf8(texts::HelpTitle) : title_;
     setWindowTitle(page.isEmpty() ? file : page + QStringLiteral(" - ") + file);
 }
 

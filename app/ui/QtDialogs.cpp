@@ -1,5 +1,7 @@
 #include "app/ui/QtDialogs.h"
 
+#include "texts/Texts.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,13 +13,13 @@ namespace {
 QString Caption(MessageKind kind) {
     switch (kind) {
     case MessageKind::Information:
-        return QStringLiteral("情報");
+        return QString::fromUtf8(texts::InformationCaption);
     case MessageKind::Error:
-        return QStringLiteral("エラー");
+        return QString::fromUtf8(texts::ErrorCaption);
     case MessageKind::Confirmation:
-        return QStringLiteral("確認");
+        return QString::fromUtf8(texts::ConfirmationCaption);
     case MessageKind::Warning:
-        return QStringLiteral("警告");
+        return QString::fromUtf8(texts::WarningCaption);
     }
     return {};
 }
@@ -42,12 +44,13 @@ MessageAnswer QtDialogs::Show(MessageKind kind, const std::string& text, Message
     QMessageBox box(IconOf(kind), Caption(kind), QString::fromStdString(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
     if (buttons == MessageButtons::Ok) {
-        box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+        box.setDefaultButton(
+            box.addButton(QString::fromUtf8(texts::OkButton), QMessageBox::AcceptRole));
         box.exec();
         return MessageAnswer::Ok;
     }
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(QString::fromUtf8(texts::YesButton), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QString::fromUtf8(texts::NoButton), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();

@@ -1,5 +1,7 @@
 #include "app/ui/TAboutBox.h"
 
+#include "texts/Texts.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
@@ -41,7 +43,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     InitAboutBoxResources();
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(QString::fromUtf8(texts::AboutTitle));
     setModal(true);
     setFixedSize(298, 213);
 
@@ -61,17 +63,16 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     picture->setScaledContents(true);
     picture->setGeometry(16, 16, 57, 57);
 
-    ProductNameLabel =
-        AddLabel(panel, "ProductName", QStringLiteral("Tessary"), SerifFont(21, true), 96, 16);
-    AddLabel(panel, "Version", QStringLiteral("Version 3.1.0"), SerifFont(16, true), 96, 48);
+    ProductNameLabel = AddLabel(panel, "ProductName", QString::fromUtf8(texts::ProductName),
+                                SerifFont(21, true), 96, 16);
+    AddLabel(panel, "Version", QString::fromUtf8(texts::ProductVersion), SerifFont(16, true), 96,
+             48);
     // The serif faces here run a little wider than the one the box was laid out for; a
     // slight condensing keeps the description on its two lines inside the panel.
     QFont commentsFont = SerifFont(13, false);
     commentsFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.4);
-    auto* comments = AddLabel(
-        panel, "Comments",
-        QStringLiteral("AD conversion data aquisition system with REX-5054U/B (RATOC System Inc.)"),
-        commentsFont, 24, 120);
+    auto* comments = AddLabel(panel, "Comments", QString::fromUtf8(texts::ProductDescription),
+                              commentsFont, 24, 120);
     comments->setWordWrap(true);
     comments->setFixedWidth(217);
     comments->adjustSize();
@@ -80,7 +81,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     buttonFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
                             QStringLiteral("Noto Sans CJK JP")});
     buttonFont.setPixelSize(12);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QString::fromUtf8(texts::OkButton), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setFont(buttonFont);
     ok->setGeometry(111, 180, 75, 25);

@@ -1,6 +1,7 @@
 #include "app/ui/TApplication.h"
 
 #include "data/Dialogs.h"
+#include "texts/Texts.h"
 
 #include <exception>
 
@@ -15,7 +16,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& error) {
         dialogs_.ShowError(error.what());
     } catch (...) {
-        dialogs_.ShowError("不明なエラーが発生しました。");
+        dialogs_.ShowError(texts::UnknownError);
     }
     return false;
 }

@@ -18,6 +18,7 @@
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
 #include "data/MeasurementParameters.h"
+#include "texts/Texts.h"
 #include "upgrade/OldFormatUpgrade.h"
 #include "upgrade/ui/TFrmProgress.h"
 
@@ -123,8 +124,8 @@ void TForm1::FormShow() {
 
     BtnAdStop->setEnabled(false);
     ComboChNumChange();
-    EditPresentStatus->setText(QStringLiteral("未変換"));
-    TextStatus->setText(QStringLiteral("停止"));
+    EditPresentStatus->setText(QString::fromUtf8(texts::NotConvertedYet));
+    TextStatus->setText(QString::fromUtf8(texts::CardStopped));
     EditTime->clear();
 
     SetFileName(fileName);
@@ -151,9 +152,9 @@ void TForm1::DetectTheCard() {
         TextIrqNo->setText(QString::number(resource->Irq));
         return;
     }
-    TextCardType->setText(QStringLiteral("No Card in Slot"));
+    TextCardType->setText(QString::fromUtf8(texts::NoCardInSlot));
     BtnAdStart->setEnabled(false);
-    dialogs_.ShowInformation("AD変換カードが入っていません。");
+    dialogs_.ShowInformation(texts::NoCard);
 }
 
 void TForm1::ReadStartupSettings() {

@@ -62,10 +62,8 @@ public:
     // Shows a dialog modally and returns its result; tests answer the About box with it.
     using ModalRunner = std::function<int(QDialog&)>;
 
-    // The channel table's columns and their headings.
+    // The channel table's columns; their headings are texts::ChannelHeadings.
     static constexpr int ChannelColumns = 5;
-    static constexpr std::array<const char*, ChannelColumns> ChannelHeadings = {"No.", "項目名",
-                                                                                "単位", "A", "B"};
 
     // Without a card of its own the window drives the simulated card set up by the file
     // "AdLibSim.ini" beside the program.

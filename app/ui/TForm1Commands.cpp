@@ -11,6 +11,7 @@
 #include "app/ui/TAboutBox.h"
 #include "data/DateTime.h"
 #include "data/FileNames.h"
+#include "texts/Texts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -19,9 +20,8 @@
 namespace tessary {
 
 void TForm1::BitBtn1Click() {
-    const QString filter = FileType() == FileTypeTsd
-                               ? QStringLiteral("時系列テキストファイル (*.tsd)|*.tsd")
-                               : QStringLiteral("時系列標準ファイル (*.sdf)|*.sdf");
+    const QString filter =
+        QString::fromUtf8(FileType() == FileTypeTsd ? texts::TsdFileFilter : texts::SdfFileFilter);
     const std::optional<QString> chosen =
         fileDialogs_.SaveFileName(this, filter, saveDialog1Folder_, EditFileName->text());
     if (chosen) {
@@ -57,7 +57,7 @@ void TForm1::BtnAdStopClick() {
 
 void TForm1::O1Click() {
     const std::optional<QString> chosen = fileDialogs_.OpenFileName(
-        this, QString::fromUtf8(LoadParametersFilter), Q(paths_.ProgramDir), QString());
+        this, QString::fromUtf8(texts::LoadParametersFilter), Q(paths_.ProgramDir), QString());
     if (!chosen) {
         return;
     }
@@ -76,7 +76,7 @@ void TForm1::O1Click() {
 
 void TForm1::Save1Click() {
     const std::optional<QString> chosen = fileDialogs_.SaveFileName(
-        this, QString::fromUtf8(SaveParametersFilter), Q(paths_.ProgramDir), QString());
+        this, QString::fromUtf8(texts::SaveParametersFilter), Q(paths_.ProgramDir), QString());
     if (chosen) {
         SaveParameters(S(*chosen), Values());
     }
@@ -95,7 +95,7 @@ void TForm1::Contents1Click() {
 }
 
 void TForm1::BitBtn2Click() {
-    help_->Keyword(paths_.HelpFileName, HelpCommands::ChannelKeyword);
+    help_->Keyword(paths_.HelpFileName, texts::ChannelHelpKeyword);
 }
 
 void TForm1::Version1Click() {

@@ -3,6 +3,7 @@
 #include "app/ui/TForm1.h"
 
 #include "acquisition/ui/ChartPanel.h"
+#include "texts/Texts.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -46,36 +47,36 @@ QComboBox* NamedList(const char* name, const QStringList& items, QWidget* parent
 } // namespace
 
 void TForm1::BuildMenus() {
-    File1 = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    File1 = menuBar()->addMenu(QString::fromUtf8(texts::FileMenu));
     File1->setObjectName(QStringLiteral("File1"));
-    QAction* load = File1->addAction(QStringLiteral("計測パラメータの読み込み(&O)"));
+    QAction* load = File1->addAction(QString::fromUtf8(texts::LoadParametersItem));
     load->setObjectName(QStringLiteral("O1"));
     connect(load, &QAction::triggered, this, &TForm1::O1Click);
-    QAction* save = File1->addAction(QStringLiteral("計測パラメータの保存(&S)"));
+    QAction* save = File1->addAction(QString::fromUtf8(texts::SaveParametersItem));
     save->setObjectName(QStringLiteral("Save1"));
     connect(save, &QAction::triggered, this, &TForm1::Save1Click);
-    QAction* assign = File1->addAction(QStringLiteral("プログラムファイルの指定(&A)"));
+    QAction* assign = File1->addAction(QString::fromUtf8(texts::AssignProgramItem));
     assign->setObjectName(QStringLiteral("AssignApplication"));
     connect(assign, &QAction::triggered, this, &TForm1::AssignApplicationClick);
     File1->addSeparator();
-    QAction* exit = File1->addAction(QStringLiteral("終了(&Q)"));
+    QAction* exit = File1->addAction(QString::fromUtf8(texts::ExitItem));
     exit->setObjectName(QStringLiteral("Exit1"));
     connect(exit, &QAction::triggered, this, &TForm1::Exit1Click);
 
-    Analysis1 = menuBar()->addMenu(QStringLiteral("データ解析(&A)"));
+    Analysis1 = menuBar()->addMenu(QString::fromUtf8(texts::AnalysisMenu));
     Analysis1->setObjectName(QStringLiteral("Analysis1"));
-    QAction* orvane = Analysis1->addAction(QStringLiteral("Orvaneの実行(&E)"));
+    QAction* orvane = Analysis1->addAction(QString::fromUtf8(texts::RunAnalysisItem));
     orvane->setObjectName(QStringLiteral("Orvane1"));
     connect(orvane, &QAction::triggered, this, &TForm1::OrvaneClick);
     Analysis1->addSeparator();
 
-    Help1 = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    Help1 = menuBar()->addMenu(QString::fromUtf8(texts::HelpMenu));
     Help1->setObjectName(QStringLiteral("Help1"));
-    QAction* contents = Help1->addAction(QStringLiteral("目次(&C)"));
+    QAction* contents = Help1->addAction(QString::fromUtf8(texts::HelpContentsItem));
     contents->setObjectName(QStringLiteral("Contents1"));
     connect(contents, &QAction::triggered, this, &TForm1::Contents1Click);
     Help1->addSeparator();
-    QAction* version = Help1->addAction(QStringLiteral("バージョン情報(&V)"));
+    QAction* version = Help1->addAction(QString::fromUtf8(texts::AboutItem));
     version->setObjectName(QStringLiteral("Version1"));
     connect(version, &QAction::triggered, this, &TForm1::Version1Click);
 }
@@ -108,10 +109,10 @@ QWidget* TForm1::BuildPanel1() {
     PageControl1->setUsesScrollButtons(false);
     // Compact tabs, so that all four captions fit the panel's width side by side.
     PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
-    PageControl1->addTab(BuildCardPage(), QStringLiteral("カード情報"));
-    PageControl1->addTab(BuildParameterPage(), QStringLiteral("計測ﾊﾟﾗﾒｰﾀ"));
-    PageControl1->addTab(BuildChannelPage(), QStringLiteral("記録ﾁｬﾝﾈﾙ"));
-    PageControl1->addTab(BuildSavePage(), QStringLiteral("保存"));
+    PageControl1->addTab(BuildCardPage(), QString::fromUtf8(texts::CardPage));
+    PageControl1->addTab(BuildParameterPage(), QString::fromUtf8(texts::ParametersPage));
+    PageControl1->addTab(BuildChannelPage(), QString::fromUtf8(texts::ChannelsPage));
+    PageControl1->addTab(BuildSavePage(), QString::fromUtf8(texts::SavePage));
     PageControl1->setCurrentIndex(3);
     layout->addWidget(PageControl1, 1);
     layout->addWidget(BuildRunGroup());
@@ -127,10 +128,10 @@ QWidget* TForm1::BuildCardPage() {
     TextIrqNo = NamedEdit("TextIrqNo", {}, page);
     TextStatus = NamedEdit("TextStatus", {}, page);
     const std::array<std::pair<QString, QLineEdit*>, 4> rows = {{
-        {QStringLiteral("カードの種類："), TextCardType},
-        {QStringLiteral("I/Oベースアドレス："), TextAdrs},
-        {QStringLiteral("IRQ番号："), TextIrqNo},
-        {QStringLiteral("現在の状態："), TextStatus},
+        {QString::fromUtf8(texts::CardTypeLabel), TextCardType},
+        {QString::fromUtf8(texts::IoBaseLabel), TextAdrs},
+        {QString::fromUtf8(texts::IrqLabel), TextIrqNo},
+        {QString::fromUtf8(texts::CardStateLabel), TextStatus},
     }};
     int row = 0;
     for (const auto& [label, edit] : rows) {
@@ -155,17 +156,17 @@ QWidget* TForm1::BuildParameterPage() {
     EditSInterval = NamedEdit("EditSInterval", {}, page);
     ComboSampUnit = NamedList("ComboSampUnit", {}, page);
     EditDataNum = NamedEdit("EditDataNum", {}, page);
-    grid->addWidget(new QLabel(QStringLiteral("計測待ち時間(sec):"), page), 0, 0);
+    grid->addWidget(new QLabel(QString::fromUtf8(texts::WaitTimeLabel), page), 0, 0);
     grid->addWidget(EditWaitTime, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("バースト記録回数："), page), 1, 0);
+    grid->addWidget(new QLabel(QString::fromUtf8(texts::BurstCountLabel), page), 1, 0);
     grid->addWidget(EditIteration, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("バースト時間間隔："), page), 2, 0);
+    grid->addWidget(new QLabel(QString::fromUtf8(texts::BurstIntervalLabel), page), 2, 0);
     grid->addWidget(EditBurstInterval, 2, 1);
     grid->addWidget(ComboBoxBITUnit, 2, 2);
-    grid->addWidget(new QLabel(QStringLiteral("サンプリング間隔："), page), 3, 0);
+    grid->addWidget(new QLabel(QString::fromUtf8(texts::SamplingIntervalLabel), page), 3, 0);
     grid->addWidget(EditSInterval, 3, 1);
     grid->addWidget(ComboSampUnit, 3, 2);
-    grid->addWidget(new QLabel(QStringLiteral("サンプリング個数："), page), 4, 0);
+    grid->addWidget(new QLabel(QString::fromUtf8(texts::SampleCountLabel), page), 4, 0);
     grid->addWidget(EditDataNum, 4, 1);
     grid->setRowStretch(5, 1);
     return page;
@@ -177,18 +178,18 @@ QWidget* TForm1::BuildChannelPage() {
     auto* layout = new QVBoxLayout(page);
     auto* countRow = new QHBoxLayout;
     ComboChNum = NamedList("ComboChNum", {QStringLiteral("1")}, page);
-    countRow->addWidget(new QLabel(QStringLiteral("チャンネル数："), page));
+    countRow->addWidget(new QLabel(QString::fromUtf8(texts::ChannelCountLabel), page));
     countRow->addWidget(ComboChNum);
     countRow->addStretch(1);
     layout->addLayout(countRow);
-    Edit1 = NamedEdit("Edit1", QStringLiteral("変換式：Y = AX + B"), page);
+    Edit1 = NamedEdit("Edit1", QString::fromUtf8(texts::ConversionFormula), page);
     Edit1->setReadOnly(true);
     layout->addWidget(Edit1);
 
     StringGridChannel = new QTableWidget(0, ChannelColumns, page);
     StringGridChannel->setObjectName(QStringLiteral("StringGridChannel"));
     QStringList headings;
-    for (const char* heading : ChannelHeadings) {
+    for (const char* heading : texts::ChannelHeadings) {
         headings << QString::fromUtf8(heading);
     }
     StringGridChannel->setHorizontalHeaderLabels(headings);
@@ -203,7 +204,7 @@ QWidget* TForm1::BuildChannelPage() {
     }
     layout->addWidget(StringGridChannel, 1);
 
-    BitBtn2 = new QPushButton(QStringLiteral("ヘルプ(&H)"), page);
+    BitBtn2 = new QPushButton(QString::fromUtf8(texts::ChannelHelpButton), page);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
@@ -219,20 +220,20 @@ QWidget* TForm1::BuildSavePage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheetSave"));
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(QStringLiteral("コメント："), page));
+    layout->addWidget(new QLabel(QString::fromUtf8(texts::CommentLabel), page));
     Memo1 = new QPlainTextEdit(page);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     layout->addWidget(Memo1, 1);
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TForm1::LimitMemo);
 
-    RadioGroupFileType = new QGroupBox(QStringLiteral("保存形式"), page);
+    RadioGroupFileType = new QGroupBox(QString::fromUtf8(texts::FileTypeGroup), page);
     RadioGroupFileType->setObjectName(QStringLiteral("RadioGroupFileType"));
     auto* radios = new QVBoxLayout(RadioGroupFileType);
     fileTypeButtons_ = new QButtonGroup(RadioGroupFileType);
     fileTypeRadios_[0] =
-        new QRadioButton(QStringLiteral("sdf （標準時系列データファイル）"), RadioGroupFileType);
-    fileTypeRadios_[1] = new QRadioButton(QStringLiteral("tsd （時系列テキストデータファイル）"),
-                                          RadioGroupFileType);
+        new QRadioButton(QString::fromUtf8(texts::SdfFileType), RadioGroupFileType);
+    fileTypeRadios_[1] =
+        new QRadioButton(QString::fromUtf8(texts::TsdFileType), RadioGroupFileType);
     for (int i = 0; i < 2; ++i) {
         fileTypeRadios_[i]->setObjectName(QStringLiteral("RadioGroupFileTypeItem%1").arg(i));
         fileTypeButtons_->addButton(fileTypeRadios_[i], i);
@@ -246,11 +247,11 @@ QWidget* TForm1::BuildSavePage() {
         }
     });
 
-    auto* nameGroup = new QGroupBox(QStringLiteral("ファイル名"), page);
+    auto* nameGroup = new QGroupBox(QString::fromUtf8(texts::FileNameGroup), page);
     nameGroup->setObjectName(QStringLiteral("GroupBox1"));
     auto* nameRow = new QHBoxLayout(nameGroup);
     EditFileName = NamedEdit("EditFileName", QStringLiteral("ADdata.sdf"), nameGroup);
-    BitBtn1 = new QPushButton(QStringLiteral("参照"), nameGroup);
+    BitBtn1 = new QPushButton(QString::fromUtf8(texts::BrowseButton), nameGroup);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     nameRow->addWidget(EditFileName, 1);
     nameRow->addWidget(BitBtn1);
@@ -266,9 +267,9 @@ QWidget* TForm1::BuildRunGroup() {
     auto* grid = new QGridLayout(GroupBox2);
     grid->setContentsMargins(4, 4, 4, 2);
     grid->setVerticalSpacing(3);
-    BtnAdStart = new QPushButton(QStringLiteral("計測開始"), GroupBox2);
+    BtnAdStart = new QPushButton(QString::fromUtf8(texts::StartButton), GroupBox2);
     BtnAdStart->setObjectName(QStringLiteral("BtnAdStart"));
-    BtnAdStop = new QPushButton(QStringLiteral("計測中止"), GroupBox2);
+    BtnAdStop = new QPushButton(QString::fromUtf8(texts::StopButton), GroupBox2);
     BtnAdStop->setObjectName(QStringLiteral("BtnAdStop"));
     EditPresentStatus = NamedEdit("EditPresentStatus", {}, GroupBox2);
     EditTime = NamedEdit("EditTime", {}, GroupBox2);

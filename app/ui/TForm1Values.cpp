@@ -7,6 +7,7 @@
 #include "data/Cp932.h"
 #include "data/FileNames.h"
 #include "data/MeasurementParameters.h"
+#include "texts/Texts.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -36,6 +37,15 @@ QString MemoToControl(const std::string& memo) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+// A list of the catalogue's texts, in order.
+template <std::size_t N> QStringList TextList(const std::array<const char*, N>& texts) {
+    QStringList list;
+    for (const char* text : texts) {
+        list << QString::fromUtf8(text);
+    }
+    return list;
 }
 
 std::string MemoFromControl(const QString& text) {
@@ -68,10 +78,7 @@ ControlValues TForm1::Values() const {
     values.SampUnitIndex = ComboSampUnit->currentIndex();
     values.DataNum = S(EditDataNum->text());
     values.ChNum = S(ComboChNum->currentText());
-    values.ChannelGrid.assign(1, {});
-    for (int column = 0; column < ChannelColumns; ++column) {
-        values.ChannelGrid[0][column] = ChannelHeadings[column];
-    }
+    values.ChannelGrid.assign(1, ChannelHeadingRow());
     for (int row = 0; row < StringGridChannel->rowCount(); ++row) {
         std::array<std::string, 5> cells;
         for (int column = 0; column < ChannelColumns; ++column) {
@@ -95,15 +102,13 @@ void TForm1::SetValues(const ControlValues& values) {
     EditIteration->setText(Q(values.Iteration));
     EditBurstInterval->setText(Q(values.BurstInterval));
     if (ComboBoxBITUnit->count() == 0) {
-        ComboBoxBITUnit->addItems(
-            {QStringLiteral("sec"), QStringLiteral("min"), QStringLiteral("hr")});
+        ComboBoxBITUnit->addItems(TextList(texts::BurstIntervalUnits));
     }
     ComboBoxBITUnit->setCurrentIndex(
         values.BurstUnitIndex < ComboBoxBITUnit->count() ? values.BurstUnitIndex : -1);
     EditSInterval->setText(Q(values.SInterval));
     if (ComboSampUnit->count() == 0) {
-        ComboSampUnit->addItems(
-            {QStringLiteral("sec"), QStringLiteral("msec"), QStringLiteral("usec")});
+        ComboSampUnit->addItems(TextList(texts::SamplingIntervalUnits));
     }
     ComboSampUnit->setCurrentIndex(
         values.SampUnitIndex < ComboSampUnit->count() ? values.SampUnitIndex : -1);

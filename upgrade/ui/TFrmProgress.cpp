@@ -1,5 +1,7 @@
 #include "upgrade/ui/TFrmProgress.h"
 
+#include "texts/Texts.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,7 +39,7 @@ TFrmProgress::TFrmProgress(QWidget* parent)
     commentFont.setPixelSize(13);
     LblComment->setFont(commentFont);
 
-    BitBtn1 = new QPushButton(QStringLiteral("キャンセル"), this);
+    BitBtn1 = new QPushButton(QString::fromUtf8(texts::CancelButton), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     BitBtn1->setGeometry((ClientWidth - 89) / 2, 34, 89, 25);

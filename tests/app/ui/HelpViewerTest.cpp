@@ -2,6 +2,7 @@
 #include "app/ui/ChmBrowser.h"
 #include "app/ui/HelpCommands.h"
 #include "data/Dialogs.h"
+#include "texts/Texts.h"
 
 #include <QFile>
 #include <QImage>
@@ -199,12 +200,12 @@ private slots:
         QVERIFY(viewer->parentWidget() == nullptr);
         QCOMPARE(viewer->CurrentTopic(), QStringLiteral("/index.html"));
 
-        help.Keyword(ShippedHelp.toStdString(), HelpCommands::ChannelKeyword);
+        help.Keyword(ShippedHelp.toStdString(), texts::ChannelHelpKeyword);
         QCOMPARE(help.Viewer(), viewer);
         QCOMPARE(viewer->CurrentTopic(), QStringLiteral("/channels.html"));
 
         viewer->close();
-        help.Keyword(missing, HelpCommands::ChannelKeyword);
+        help.Keyword(missing, texts::ChannelHelpKeyword);
         QCOMPARE(dialogs.Errors.size(), std::size_t{2});
         QVERIFY(!viewer->isVisible());
     }

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// Every text the program shows to the operator, in UTF-8: the window's controls and menus,
+// the run's status texts, message boxes and dialog captions. Texts built from a value are
+// functions, so that each whole sentence stands here. New texts belong here too.
+namespace tessary::texts {
+
+// Main window: menus and their items.
+inline constexpr const char* FileMenu = "ファイル(&F)";
+inline constexpr const char* LoadParametersItem = "計測パラメータの読み込み(&O)";
+inline constexpr const char* SaveParametersItem = "計測パラメータの保存(&S)";
+inline constexpr const char* AssignProgramItem = "プログラムファイルの指定(&A)";
+inline constexpr const char* ExitItem = "終了(&Q)";
+inline constexpr const char* AnalysisMenu = "データ解析(&A)";
+inline constexpr const char* RunAnalysisItem = "Orvaneの実行(&E)";
+inline constexpr const char* HelpMenu = "ヘルプ(&H)";
+inline constexpr const char* HelpContentsItem = "目次(&C)";
+inline constexpr const char* AboutItem = "バージョン情報(&V)";
+
+// Main window: the settings pages, their labels, lists and buttons, and the run buttons.
+inline constexpr const char* CardPage = "カード情報";
+inline constexpr const char* ParametersPage = "計測ﾊﾟﾗﾒｰﾀ";
+inline constexpr const char* ChannelsPage = "記録ﾁｬﾝﾈﾙ";
+inline constexpr const char* SavePage = "保存";
+inline constexpr const char* CardTypeLabel = "カードの種類：";
+inline constexpr const char* IoBaseLabel = "I/Oベースアドレス：";
+inline constexpr const char* IrqLabel = "IRQ番号：";
+inline constexpr const char* CardStateLabel = "現在の状態：";
+inline constexpr const char* NoCardInSlot = "No Card in Slot";
+inline constexpr const char* WaitTimeLabel = "計測待ち時間(sec):";
+inline constexpr const char* BurstCountLabel = "バースト記録回数：";
+inline constexpr const char* BurstIntervalLabel = "バースト時間間隔：";
+inline constexpr const char* SamplingIntervalLabel = "サンプリング間隔：";
+inline constexpr const char* SampleCountLabel = "サンプリング個数：";
+inline constexpr std::array<const char*, 3> BurstIntervalUnits = {"sec", "min", "hr"};
+inline constexpr std::array<const char*, 3> SamplingIntervalUnits = {"sec", "msec", "usec"};
+inline constexpr const char* ChannelCountLabel = "チャンネル数：";
+inline constexpr const char* ConversionFormula = "変換式：Y = AX + B";
+inline constexpr std::array<const char*, 5> ChannelHeadings = {"No.", "項目名", "単位", "A", "B"};
+inline constexpr const char* ChannelHelpButton = "ヘルプ(&H)";
+inline constexpr const char* CommentLabel = "コメント：";
+inline constexpr const char* FileTypeGroup = "保存形式";
+inline constexpr const char* SdfFileType = "sdf （標準時系列データファイル）";
+inline constexpr const char* TsdFileType = "tsd （時系列テキストデータファイル）";
+inline constexpr const char* FileNameGroup = "ファイル名";
+inline constexpr const char* BrowseButton = "参照";
+inline constexpr const char* StartButton = "計測開始";
+inline constexpr const char* StopButton = "計測中止";
+
+// File dialogs: filters as "description|patterns".
+inline constexpr const char* SdfFileFilter = "時系列標準ファイル (*.sdf)|*.sdf";
+inline constexpr const char* TsdFileFilter = "時系列テキストファイル (*.tsd)|*.tsd";
+inline constexpr const char* LoadParametersFilter =
+    "Parameter files (*.apm,*.sdf,*.tsd)|*.apm;*.sdf;*.tsd";
+inline constexpr const char* SaveParametersFilter = "Parameter files (*.apm)|*.apm";
+
+// Run status texts: the run's state, the card's state and the time line under them.
+inline constexpr const char* NotConvertedYet = "未変換";
+inline constexpr const char* WaitingToStart = "計測待ち";
+inline constexpr const char* RunCompleted = "変換終了";
+inline constexpr const char* RunStopped = "変換中止";
+inline constexpr const char* CardStopped = "停止";
+inline constexpr const char* CardConverting = "変換中";
+inline constexpr const char* CardRingBufferOverflow = "リングバッファオーバーフロー";
+inline constexpr const char* ReadRingBufferOverflow = "リングバッファオーバーフロー!";
+inline constexpr const char* CardAbnormalEnd = "変換異常で終了";
+inline constexpr const char* BurstConverted = "終了";
+// "n回目の計測": burst n is being recorded.
+std::string BurstMeasuring(std::int64_t burst);
+// "n回目の計測待ち": burst n is due next.
+std::string BurstWaiting(std::int64_t burst);
+// "変換終了[code]": the card's report that a burst ended, with its code.
+std::string CardFinished(std::int64_t code);
+// "開始まであと" and the time left before the first burst.
+std::string StartsIn(const std::string& span);
+// "残り時間：" and the time left before the next burst.
+std::string TimeRemaining(const std::string& span);
+// "残り変換回数：" and the scans still to come in the running burst.
+std::string ScansRemaining(std::int64_t scans);
+
+// Card configuration errors, one for each step that can fail.
+inline constexpr const char* CardDetectionFailed = "A/D カード検出エラー";
+inline constexpr const char* ChannelSetupFailed = "A/D変換チャンネル設定エラー";
+inline constexpr const char* SamplingIntervalSetupFailed = "サンプリング周期設定エラー";
+inline constexpr const char* RingBufferSetupFailed = "リングバッファ初期化エラー";
+inline constexpr const char* RingBufferStartFailed = "リングバッファモード変換開始エラー";
+
+// Message boxes.
+inline constexpr const char* NoCard = "AD変換カードが入っていません。";
+inline constexpr const char* OverwriteQuestion =
+    "同名のファイルが存在します。\n上書きしてよろしいですか。";
+inline constexpr const char* IntervalNotInteger =
+    "バースト／サンプリング時間間隔は整数で設定して下さい。";
+inline constexpr const char* UnknownError = "不明なエラーが発生しました。";
+// "<path> に書き込めません".
+std::string CannotWrite(const std::string& path);
+// "<path> が見つかりません".
+std::string NotFound(const std::string& path);
+// "<path> を開けません".
+std::string CannotOpen(const std::string& path);
+// A data file's header names more channels than the list shows; only 1 to `shown` were read.
+std::string DataFileChannelsCut(std::int64_t channels, std::int64_t shown);
+// A data file's header names a channel count below 1; count and table were left alone.
+std::string DataFileChannelsUnusable(std::int64_t channels);
+// A parameter file names more channels than the list shows; only 1 to `shown` were read.
+std::string ParameterFileChannelsCut(std::int64_t channels, std::int64_t shown);
+// A parameter file's channel entry (count − 1) is below 0; the count was left alone.
+std::string ParameterFileChannelsUnusable(std::int64_t entry);
+
+// File-format messages of the data-file readers.
+inline constexpr const char* FormatDiffers = "フォーマットが違います。";
+inline constexpr const char* OldFormatQuestion = "データの形式が旧式です。更新してよろしいですか。";
+inline constexpr const char* CannotConvert = "旧式のデータ形式を変換できません。";
+
+// Upgrade of an old data layout: the progress window.
+inline constexpr const char* UpgradeProgressTitle = "ただ今、データ形式の更新中．．．．";
+inline constexpr const char* CancelButton = "キャンセル";
+
+// Help viewer: its window and buttons, and the index keyword of the channel page.
+inline constexpr const char* HelpTitle = "ヘルプ";
+inline constexpr const char* HelpBackButton = "戻る";
+inline constexpr const char* HelpForwardButton = "進む";
+inline constexpr const char* HelpHomeButton = "目次";
+inline constexpr const char* ChannelHelpKeyword = "AD変換データ";
+
+// Analysis program: a program file that is missing, or that does not start.
+inline constexpr const char* ProgramNotFoundQuestion =
+    "アプリケーションファイルが見つかりません。指定しますか。";
+// "<path> を起動できません", a line break and the reason.
+std::string CannotStart(const std::string& path, const std::string& reason);
+
+// About box; the product name is also the main window's title.
+inline constexpr const char* AboutTitle = "バージョン情報";
+inline constexpr const char* ProductName = "Tessary";
+inline constexpr const char* ProductVersion = "Version 3.1.0";
+inline constexpr const char* ProductDescription =
+    "AD conversion data aquisition system with REX-5054U/B (RATOC System Inc.)";
+
+// Dialog captions and buttons of message boxes, by kind of box.
+inline constexpr const char* InformationCaption = "情報";
+inline constexpr const char* ErrorCaption = "エラー";
+inline constexpr const char* ConfirmationCaption = "確認";
+inline constexpr const char* WarningCaption = "警告";
+inline constexpr const char* OkButton = "OK";
+inline constexpr const char* YesButton = "はい(&Y)";
+inline constexpr const char* NoButton = "いいえ(&N)";
+
+} // namespace tessary::texts
