@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace tessary {
 
@@ -44,6 +45,15 @@ public:
                                       std::int32_t count) = 0;
     // The reading of a raw word in volts.
     virtual double HexToVal(std::uint16_t word) = 0;
+
+    // What the card can take, asked by the checks at Start before any file is touched, so
+    // that settings the card cannot follow are refused there rather than at the first burst.
+    // The analog inputs it offers:
+    virtual std::int32_t InputChannels() const = 0;
+    // Whether it samples every `interval` of unit `unitIndex` (0 sec, 1 msec, 2 usec); when
+    // not, `accepts` says in a few words (UTF-8) what it can, for the operator's message.
+    virtual bool AcceptsSamplingInterval(std::uint16_t interval, std::uint16_t unitIndex,
+                                         std::string& accepts) const = 0;
 };
 
 struct CardResource {

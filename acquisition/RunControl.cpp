@@ -50,17 +50,28 @@ RunControl::RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& da
       dialogs_(dialogs), clock_(clock) {}
 
 template <typename Step> void RunControl::Guarded(Step&& step) {
-    if (Running()) {
+    const bool wasRunning = Running();
+    if (wasRunning) {
         // The buffers, the card and the file are laid out for the channel count of Start,
         // whatever the channel-count list says meanwhile.
         data_.Record().ChNum = runChNum_;
     }
+    // An error that escapes a step of a run ends it as failed, also when the step had ended
+    // the run already (finishing the file after a stop or after the last burst).
+    const auto fail = [&](const std::string& reason) {
+        if (Running()) {
+            FailedStop(reason);
+        } else if (wasRunning) {
+            outcome_ = {RunOutcome::End::Failed, reason};
+        }
+    };
     try {
         step();
+    } catch (const std::exception& error) {
+        fail(error.what());
+        throw;
     } catch (...) {
-        if (Running()) {
-            FullStop(false);
-        }
+        fail(texts::UnknownError);
         throw;
     }
 }
@@ -69,6 +80,7 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
     if (Running()) {
         return false;
     }
+    outcome_ = {};
     std::error_code error;
     if (std::filesystem::exists(controls.FileName, error) &&
         !dialogs_.Ask(MessageKind::Warning, texts::OverwriteQuestion)) {
@@ -105,6 +117,7 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
 
 void RunControl::BtnAdStopClick() {
     if (Running()) {
+        outcome_ = {RunOutcome::End::Stopped, {}};
         Guarded([&] { FullStop(false); });
     }
 }
@@ -149,7 +162,7 @@ void RunControl::AppWindowProc(std::int64_t code, std::int64_t param) {
         } else if (code == CardEventOverflow) {
             view_.SetTextStatus(texts::CardRingBufferOverflow);
             if (Running()) {
-                FullStop(false);
+                FailedStop(texts::CardRingBufferOverflow);
             }
         } else if (code == CardEventFinished) {
             view_.SetTextStatus(texts::CardFinished(param));
@@ -183,7 +196,7 @@ void RunControl::BeginBursts(double now) {
     // The header written at Start carries the old start time; now the real one is known.
     if (!WriteHeader()) {
         ShowHeaderError();
-        FullStop(false);
+        FailedStop(texts::CannotWrite(settings_.FileName));
     }
 }
 
@@ -201,7 +214,7 @@ void RunControl::StartBurst() {
         return;
     }
     dialogs_.ShowError(ConfigureErrorText(result));
-    FullStop(false);
+    FailedStop(ConfigureErrorText(result));
 }
 
 void RunControl::ShowRemainingTime(double now) {
@@ -245,7 +258,7 @@ std::int32_t RunControl::DrainRingBuffer() {
         view_.SetTextStatus(texts::ReadRingBufferOverflow);
         card_.AdStopIrqMode();
         state_.IrqModeActive = false;
-        FullStop(true);
+        FailedStop(texts::ReadRingBufferOverflow, true);
         return 0;
     }
     if (r < 0 || r > want) {
@@ -326,6 +339,7 @@ void RunControl::CompleteBurst(bool interrupted) {
         view_.EnableMenus();
         view_.SetProgressBar1(0);
         phase_ = Phase::Idle;
+        outcome_ = {RunOutcome::End::Completed, {}};
     } else {
         state_.NextBurstTime = record.StartTime + state_.BurstNumber * settings_.BurstIntervalDays;
         view_.SetEditPresentStatus(texts::BurstWaiting(state_.BurstNumber + 1));
@@ -339,6 +353,11 @@ void RunControl::StopInterruptMode() {
         state_.IrqModeActive = false;
         view_.SetTextStatus(texts::CardStopped);
     }
+}
+
+void RunControl::FailedStop(const std::string& reason, bool burstInterrupted) {
+    outcome_ = {RunOutcome::End::Failed, reason};
+    FullStop(burstInterrupted);
 }
 
 void RunControl::FullStop(bool burstInterrupted) {

@@ -2,6 +2,7 @@
 
 #include "acquisition/AdLib32.h"
 #include "acquisition/ControlValues.h"
+#include "acquisition/RunOutcome.h"
 #include "acquisition/RunSettings.h"
 #include "acquisition/RunState.h"
 #include "acquisition/RunView.h"
@@ -27,7 +28,7 @@ namespace tessary {
 // Errors that the run does not handle itself (a range error from the card's parameters or
 // from a conversion, an input/output error while finishing a file) end the run with the
 // full stop and then leave Pass() or BtnAdStopClick() as exceptions, for the host's general
-// error report.
+// error report. Outcome() says how the last run ended.
 class RunControl {
 public:
     RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& data, RunSettings& settings,
@@ -52,6 +53,8 @@ public:
 
     bool Running() const { return phase_ != Phase::Idle; }
     const RunState& State() const { return state_; }
+    // How the last run ended; End::None while it runs.
+    const RunOutcome& Outcome() const { return outcome_; }
 
     // How long one pass may keep draining while words are ready.
     void SetDrainSlice(std::chrono::microseconds slice) { drainSlice_ = slice; }
@@ -77,6 +80,8 @@ private:
     // The stop of the stop button; `burstInterrupted` writes the current burst as
     // interrupted even when the card's interrupt mode was already stopped.
     void FullStop(bool burstInterrupted);
+    // The full stop of a run that cannot go on, with the reason as its outcome.
+    void FailedStop(const std::string& reason, bool burstInterrupted = false);
     bool WriteHeader();
     void WriteBlock(std::int32_t index);
     void ShowHeaderError();
@@ -90,6 +95,7 @@ private:
     const Clock& clock_;
 
     RunState state_;
+    RunOutcome outcome_;
     Phase phase_ = Phase::Idle;
     int fileType_ = FileTypeSdf; // taken at Start: the whole run writes one format
     std::int16_t runChNum_ = 0;  // the channel count the run was set up for

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numbers>
 
@@ -190,6 +191,16 @@ std::int32_t SimulatedCard::AdGetRingBuf(std::span<std::uint16_t> destination,
 
 double SimulatedCard::HexToVal(std::uint16_t word) {
     return (word - 2048) * 10.0 / 2048.0;
+}
+
+std::int32_t SimulatedCard::InputChannels() const {
+    return static_cast<std::int32_t>(inputs_.size());
+}
+
+bool SimulatedCard::AcceptsSamplingInterval(std::uint16_t interval, std::uint16_t unitIndex,
+                                            std::string& accepts) const {
+    accepts = "1 usec - 65535 sec";
+    return interval > 0 && unitIndex < std::size(UnitNs);
 }
 
 std::uint16_t SimulatedCard::VoltsToWord(double volts) {

@@ -38,6 +38,10 @@ public:
                               std::int32_t count) override;
     // (word − 2048) × 10 / 2048 volts.
     double HexToVal(std::uint16_t word) override;
+    // Eight inputs; any interval of 1 usec or more.
+    std::int32_t InputChannels() const override;
+    bool AcceptsSamplingInterval(std::uint16_t interval, std::uint16_t unitIndex,
+                                 std::string& accepts) const override;
 
     // The raw word of a voltage: rounded to the nearest step and held to 0..4095.
     static std::uint16_t VoltsToWord(double volts);

@@ -1,8 +1,8 @@
 #include "acquisition/SimulatedCardSettings.h"
 
 #include "acquisition/TextConversions.h"
-#include "settings/ProfileStrings.h"
 #include "data/Errors.h"
+#include "settings/ProfileStrings.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,13 +5,13 @@
 #include "cli/DataFileFormat.h"
 #include "cli/ExitCodes.h"
 #include "cli/ReportErrors.h"
-#include "data/SdfBlockReader.h"
-#include "data/SdfHeaderLoader.h"
 #include "cli/StatusConsole.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/UsageError.h"
 #include "data/FileNames.h"
+#include "data/SdfBlockReader.h"
+#include "data/SdfHeaderLoader.h"
 #include "data/TFrmSDFdata.h"
 
 #include <algorithm>

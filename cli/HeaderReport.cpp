@@ -1,10 +1,10 @@
 #include "cli/HeaderReport.h"
 
 #include "cli/JsonWriter.h"
-#include "data/SdfLayoutInfo.h"
 #include "data/Cp932.h"
 #include "data/DateTime.h"
 #include "data/GeneralFormat.h"
+#include "data/SdfLayoutInfo.h"
 
 namespace tessary {
 

@@ -5,10 +5,10 @@
 #include "cli/ExitCodes.h"
 #include "cli/HeaderReport.h"
 #include "cli/ReportErrors.h"
-#include "data/SdfHeaderLoader.h"
 #include "cli/StatusConsole.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/UsageError.h"
+#include "data/SdfHeaderLoader.h"
 #include "data/TFrmSDFdata.h"
 
 #include <cstdio>

@@ -242,17 +242,16 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             return ExitFailed;
         }
 
-        const bool stoppedHere =
-            RunDriver(run, messages, rule, signals).DriveUntilEnd(std::chrono::steady_clock::now());
+        const int shownAtStart = dialogs.MessagesShown();
+        RunDriver(run, messages, rule, signals).DriveUntilEnd(std::chrono::steady_clock::now());
         console.ClearBar();
-        if (stoppedHere || view.PresentStatus() == texts::RunCompleted) {
+        const RunOutcome& outcome = run.Outcome();
+        if (outcome.How == RunOutcome::End::Completed || outcome.How == RunOutcome::End::Stopped) {
             return ExitOk;
         }
-        if (dialogs.MessagesShown() > shownBefore) {
-            return ExitFailed; // the run has shown why it ended
+        if (dialogs.MessagesShown() == shownAtStart) {
+            dialogs.Error("the run ended early: " + outcome.Reason); // not shown by the run itself
         }
-        dialogs.Error("the run ended early: " +
-                      (view.CardStatus().empty() ? view.PresentStatus() : view.CardStatus()));
         return ExitFailed;
     });
 }

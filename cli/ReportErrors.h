@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/ExitCodes.h"
-#include "data/FileError.h"
 #include "cli/TerminalDialogs.h"
+#include "data/FileError.h"
 
 #include <new>
 

@@ -23,7 +23,7 @@ void SleepFor(Seconds time) {
 
 } // namespace
 
-bool RunDriver::DriveUntilEnd(std::chrono::steady_clock::time_point begin) {
+void RunDriver::DriveUntilEnd(std::chrono::steady_clock::time_point begin) {
     while (run_.Running()) {
         run_.SetDrainSlice(rule_.WatchesScans(run_.State()) ? std::chrono::microseconds(0)
                                                             : DrainSlice);
@@ -36,7 +36,7 @@ bool RunDriver::DriveUntilEnd(std::chrono::steady_clock::time_point begin) {
         if (signals_.Raised() || rule_.Due(run_.State(), since)) {
             run_.BtnAdStopClick();
             messages_.DeliverTo(run_);
-            return true;
+            return;
         }
         Seconds sleep = wait;
         if (const auto left = rule_.TimeLeft(since); left && *left < sleep) {
@@ -44,7 +44,6 @@ bool RunDriver::DriveUntilEnd(std::chrono::steady_clock::time_point begin) {
         }
         SleepFor(sleep);
     }
-    return false;
 }
 
 } // namespace tessary

@@ -16,9 +16,9 @@ public:
               const StopSignals& signals)
         : run_(run), messages_(messages), rule_(rule), signals_(signals) {}
 
-    // Until the run has ended; true when it was this driver that pressed Stop. The stop
-    // rule's time counts from `begin`.
-    bool DriveUntilEnd(std::chrono::steady_clock::time_point begin);
+    // Until the run has ended (the run's Outcome says how). The stop rule's time counts from
+    // `begin`.
+    void DriveUntilEnd(std::chrono::steady_clock::time_point begin);
 
 private:
     RunControl& run_;

@@ -26,9 +26,6 @@ public:
     void AppendChartPoints(int, std::span<const double>, std::span<const double>) override {}
     void Panel2Resize() override {}
 
-    const std::string& PresentStatus() const { return presentStatus_; }
-    const std::string& CardStatus() const { return cardStatus_; }
-
 private:
     StatusConsole& console_;
     std::string presentStatus_;

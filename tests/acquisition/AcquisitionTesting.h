@@ -127,6 +127,12 @@ public:
         irq = 5;
         return 0;
     }
+    std::int32_t InputChannels() const override { return inputChannels; }
+    bool AcceptsSamplingInterval(std::uint16_t interval, std::uint16_t,
+                                 std::string& accepts) const override {
+        accepts = "1 or more";
+        return interval > 0;
+    }
     std::int32_t AdSetParamAuto(CardMessagePoster& window, std::int32_t) override {
         calls.push_back("SetParamAuto");
         poster = &window;
@@ -184,6 +190,7 @@ public:
     std::int64_t chunk = 1 << 30;
     std::int64_t delivered = 0;
     std::int32_t ringWords = 0;
+    std::int32_t inputChannels = 8;
     int bursts = 0;
     std::function<double(std::uint16_t)> hexToVal = [](std::uint16_t w) {
         return (w - 2048) * 10.0 / 2048.0;

@@ -331,7 +331,9 @@ TEST_F(RunControlTest, StopBetweenBurstsLowersTheBurstCount) {
         FinishBurst();
         clock.Advance(1);
     }
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::None);
     run.BtnAdStopClick();
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Stopped);
     EXPECT_EQ(HeaderIteration(), 2);
     EXPECT_EQ(FileSize(), SizeWithBlocks(2));
     EXPECT_EQ(card.bursts, 2);
@@ -364,6 +366,8 @@ TEST_F(RunControlTest, CardMessagesSetTheStatusAndOverflowStopsTheRun) {
     Pass();
     run.AppWindowProc(CardEventOverflow, 0);
     EXPECT_FALSE(run.Running());
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
+    EXPECT_EQ(run.Outcome().Reason, "リングバッファオーバーフロー");
     EXPECT_EQ(view.presentStatus, "変換中止");
     EXPECT_EQ(view.textStatus, "停止");
     EXPECT_EQ(HeaderIteration(), 1);
@@ -397,6 +401,7 @@ TEST_F(RunControlTest, AnAbnormalEndKeepsTheBurstMarkedAndTheRunGoingOnSchedule)
     Pass();
     FinishBurst();
     EXPECT_EQ(view.presentStatus, "変換終了");
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Completed);
     EXPECT_EQ(FileSize(), SizeWithBlocks(2));
 }
 
@@ -413,6 +418,8 @@ TEST_F(RunControlTest, AnOverflowFoundWhileDrainingFinishesTheRecording) {
     Pass();
     EXPECT_EQ(view.textStatus, "リングバッファオーバーフロー!");
     EXPECT_FALSE(run.Running());
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
+    EXPECT_EQ(run.Outcome().Reason, "リングバッファオーバーフロー!");
     EXPECT_EQ(view.presentStatus, "変換中止");
     EXPECT_TRUE(view.menusEnabled);
     EXPECT_TRUE(view.startEnabled);
@@ -441,6 +448,8 @@ TEST_F(RunControlTest, AFailedConfigurationShowsItsErrorOnceAndStops) {
         EXPECT_EQ(dialogs.shown[0].Kind, MessageKind::Error);
         EXPECT_EQ(dialogs.shown[0].Text, texts[step - 1]);
         EXPECT_FALSE(run.Running());
+        EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
+        EXPECT_EQ(run.Outcome().Reason, texts[step - 1]);
         EXPECT_EQ(run.State().BurstNumber, 1);
         EXPECT_EQ(view.presentStatus, "変換中止");
         EXPECT_EQ(HeaderIteration(), 1);
@@ -455,6 +464,8 @@ TEST_F(RunControlTest, AnErrorInsideTheRunStopsItAndReachesTheHost) {
     Start();
     EXPECT_THROW(run.Pass(), RangeError);
     EXPECT_FALSE(run.Running());
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
+    EXPECT_NE(run.Outcome().Reason.find("70000"), std::string::npos) << run.Outcome().Reason;
     EXPECT_TRUE(view.startEnabled);
     EXPECT_FALSE(view.stopEnabled);
     EXPECT_TRUE(view.menusEnabled);
@@ -509,3 +520,17 @@ TEST_F(RunControlTest, WhileTheCardDeliversNothingPassesReturnAndStopResponds) {
 }
 
 } // namespace
+
+TEST_F(RunControlTest, AFileThatCannotBeFinishedAfterStopEndsTheRunAsFailed) {
+    // A TSD file named like its own temporary file cannot be rebuilt.
+    controls.FileName = folder.File("run.$$$");
+    controls.FileType = FileTypeTsd;
+    SetBurst(20, 3);
+    Start();
+    Pass();
+    FinishBurst();
+    EXPECT_THROW(run.BtnAdStopClick(), InOutError);
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
+    EXPECT_NE(run.Outcome().Reason.find("run.$$$"), std::string::npos) << run.Outcome().Reason;
+}
