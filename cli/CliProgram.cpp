@@ -1,5 +1,6 @@
 #include "cli/CliProgram.h"
 
+#include "app/VersionReport.h"
 #include "cli/ExitCodes.h"
 #include "cli/ExportCommand.h"
 #include "cli/InfoCommand.h"
@@ -42,6 +43,7 @@ CliProgram::CliProgram() {
 
 std::string CliProgram::Overview() const {
     std::string text = "Usage: tessary-cli COMMAND [ARGUMENTS]\n"
+                       "       tessary-cli --help | --version\n"
                        "\n"
                        "Records, inspects, exports and upgrades Tessary data files without a\n"
                        "window. Commands:\n";
@@ -51,6 +53,10 @@ std::string CliProgram::Overview() const {
         text += name + std::string(command->Summary()) + "\n";
     }
     text += "\n"
+            "Options:\n"
+            "  -h, --help  show this text\n"
+            "  --version   show the version\n"
+            "\n"
             "`tessary-cli COMMAND --help` describes a command's options.\n"
             "Errors are reported on stderr, one line each, naming the file concerned.\n"
             "Exit status: 0 done, 1 failed, 2 wrong usage, 3 declined or cancelled.\n";
@@ -73,6 +79,10 @@ int CliProgram::Run(const std::vector<std::string>& args) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         Print(stdout, Overview());
+        return ExitOk;
+    }
+    if (args[0] == "--version") {
+        Print(stdout, VersionReport("tessary-cli"));
         return ExitOk;
     }
     Command* command = Find(args[0]);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "texts/Version.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -136,7 +138,7 @@ std::string CannotStart(const std::string& path, const std::string& reason);
 // About box; the product name is also the main window's title.
 inline constexpr const char* AboutTitle = "バージョン情報";
 inline constexpr const char* ProductName = "Tessary";
-inline constexpr const char* ProductVersion = "Version 3.1.0";
+inline constexpr const char* ProductVersion = "Version " TESSARY_VERSION;
 inline constexpr const char* ProductDescription =
     "AD conversion data aquisition system with REX-5054U/B (RATOC System Inc.)";
 

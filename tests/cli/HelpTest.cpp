@@ -1,5 +1,9 @@
 #include "CliFixture.h"
 #include "CliProcess.h"
+#include "tests/ScratchFolder.h"
+#include "texts/Texts.h"
+
+#include <regex>
 
 using namespace clitest;
 
@@ -29,6 +33,25 @@ TEST_F(Help, TheOverviewAndEachCommandDescribeTheirOptions) {
             EXPECT_NE(r.Out.find(option), std::string::npos) << command << " " << option;
         }
     }
+}
+
+// One version, set by project(VERSION) in CMakeLists.txt, shown by the About box and
+// --version alike.
+TEST_F(Help, VersionIsTheProjectVersionThatTheAboutBoxShows) {
+    const std::string cmake = tessary::testing::ReadAll(TESSARY_SOURCE_DIR "/CMakeLists.txt");
+    const std::smatch project = [&] {
+        std::smatch match;
+        std::regex_search(cmake, match, std::regex(R"(project\(Tessary VERSION ([0-9.]+))"));
+        return match;
+    }();
+    ASSERT_FALSE(project.empty());
+    const std::string version = project[1];
+    EXPECT_EQ(std::string(tessary::texts::ProductVersion), "Version " + version);
+
+    const CliResult r = RunCli({"--version"}, folder_);
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "tessary-cli (Tessary) " + version);
+    EXPECT_NE(r.Out.find("GPL-3.0-or-later"), std::string::npos);
 }
 
 TEST_F(Help, AMissingOrUnknownCommandIsAUsageError) {
