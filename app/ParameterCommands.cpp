@@ -26,10 +26,10 @@ std::string SaveParameters(const std::string& chosen, const ControlValues& value
     return path;
 }
 
-std::string DataFileBrowseFolder(const std::string& fileName, const std::string& programDir) {
+std::string DataFileBrowseFolder(const std::string& fileName, const std::string& dataFolder) {
     std::string folder = FolderPart(fileName);
     if (folder.empty()) {
-        folder = programDir;
+        folder = dataFolder;
     }
     std::error_code error;
     return std::filesystem::is_directory(folder, error) ? folder : std::string();

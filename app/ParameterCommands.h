@@ -23,8 +23,8 @@ bool LoadParameters(const std::string& chosen, TFrmSDFdata& sdfData, ControlValu
 std::string SaveParameters(const std::string& chosen, const ControlValues& values);
 
 // Starting folder of the data-file browse dialog after a load: the folder part of `fileName`,
-// or `programDir` when the name has none; empty when that folder does not exist (the dialog
-// then keeps its previous folder).
-std::string DataFileBrowseFolder(const std::string& fileName, const std::string& programDir);
+// or `dataFolder` (ProgramPaths::DataFolder) when the name has none; empty when that folder does
+// not exist (the dialog then keeps its previous folder).
+std::string DataFileBrowseFolder(const std::string& fileName, const std::string& dataFolder);
 
 } // namespace tessary

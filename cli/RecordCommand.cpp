@@ -5,11 +5,11 @@
 #include "acquisition/SimulatedCard.h"
 #include "acquisition/TextConversions.h"
 #include "app/ParameterFile.h"
+#include "app/ProgramPaths.h"
 #include "app/StartupDefaults.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitCodes.h"
 #include "cli/OptionNumbers.h"
-#include "cli/ProgramFolder.h"
 #include "cli/RecordStopRule.h"
 #include "cli/ReportErrors.h"
 #include "cli/RunDriver.h"
@@ -138,7 +138,8 @@ std::string_view RecordCommand::Help() const {
            "window's Start button does with the same settings: the header of the data file,\n"
            "the wait before the first burst, then one burst after another on the burst\n"
            "interval's schedule, each written as a block. The card is the simulated card,\n"
-           "configured by SIM.ini or else by AdLibSim.ini beside tessary-cli.\n"
+           "configured by SIM.ini, or else by the first AdLibSim.ini found beside\n"
+           "tessary-cli, in ~/.config/tessary/ or in the installed data folder.\n"
            "\n"
            "The state texts of the window are printed on stderr one line each (\"計測待ち\",\n"
            "\"1回目の計測\", \"変換中\", \"2回目の計測待ち\", ..., \"変換終了\" or \"変換中止\"); "
@@ -204,7 +205,8 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             dialogs.Error("no data file: the file has no Save Name; give -o FILE");
             return ExitFailed;
         }
-        std::string cardConfig = ProgramFolder() + SimulatedCardIniName;
+        std::string cardConfig =
+            ResolveProgramPaths(RunningProgramFile(), CurrentUserFolders()).CardSettingsFile;
         const auto config = line.Value("card-config");
         if (config) {
             cardConfig = *config;

@@ -30,7 +30,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QStatusBar>
 
 namespace tessary {
@@ -96,12 +95,9 @@ void TForm1::FormCreate() {
 void TForm1::FormShow() {
     runModal_(*aboutBox_);
 
-    const QString programFile = QCoreApplication::applicationFilePath();
-    const QString configFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    paths_ = ResolveProgramPaths(S(programFile), S(configFolder), S(QDir::homePath()));
+    paths_ = ResolveProgramPaths(S(QCoreApplication::applicationFilePath()), CurrentUserFolders());
     if (FolderPart(paths_.IniFileName) != paths_.ProgramDir) {
-        QDir().mkpath(configFolder);
+        QDir().mkpath(Q(FolderPart(paths_.IniFileName)));
     }
 
     setWindowTitle(aboutBox_->ProductName());
@@ -137,7 +133,7 @@ void TForm1::FormShow() {
 
 SimulatedCardSettings TForm1::LoadCardSettings() {
     try {
-        return SimulatedCardSettings::Load(paths_.ProgramDir + SimulatedCardIniName);
+        return SimulatedCardSettings::Load(paths_.CardSettingsFile);
     } catch (const std::exception& error) {
         dialogs_.ShowError(error.what());
         return {};
@@ -161,7 +157,7 @@ void TForm1::ReadStartupSettings() {
     ControlValues values = Values();
     ReadParameterFile(paths_.IniFileName, values, dialogs_);
     ApplyLoadedValues(values);
-    const std::string folder = DataFileBrowseFolder(values.FileName, paths_.ProgramDir);
+    const std::string folder = DataFileBrowseFolder(values.FileName, paths_.DataFolder);
     if (!folder.empty()) {
         saveDialog1Folder_ = Q(folder);
     }

@@ -66,7 +66,7 @@ public:
     static constexpr int ChannelColumns = 5;
 
     // Without a card of its own the window drives the simulated card set up by the file
-    // "AdLibSim.ini" beside the program.
+    // "AdLibSim.ini" (ProgramPaths::CardSettingsFile).
     TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
            std::unique_ptr<AdLib32> card = {}, QWidget* parent = nullptr);
     ~TForm1() override;
@@ -96,6 +96,8 @@ public:
     void BtnAdStartClick();
     void BtnAdStopClick();
     void O1Click();
+    // What O1Click does with the chosen name; also the file named on the command line.
+    void LoadParametersFrom(const std::string& chosen);
     void Save1Click();
     void AssignApplicationClick();
     void OrvaneClick();
@@ -162,8 +164,8 @@ protected:
 private:
     void FormCreate();
     void AppWindowProc(const CardMessageEvent& message);
-    // The simulated card's settings beside the program; a file that does not read is
-    // reported and the defaults are used.
+    // The simulated card's settings; a file that does not read is reported and the defaults
+    // are used.
     SimulatedCardSettings LoadCardSettings();
     void DetectTheCard();
     void ReadStartupSettings();

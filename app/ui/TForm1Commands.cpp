@@ -57,17 +57,20 @@ void TForm1::BtnAdStopClick() {
 
 void TForm1::O1Click() {
     const std::optional<QString> chosen = fileDialogs_.OpenFileName(
-        this, QString::fromUtf8(texts::LoadParametersFilter), Q(paths_.ProgramDir), QString());
-    if (!chosen) {
-        return;
+        this, QString::fromUtf8(texts::LoadParametersFilter), Q(paths_.DataFolder), QString());
+    if (chosen) {
+        LoadParametersFrom(S(*chosen));
     }
+}
+
+void TForm1::LoadParametersFrom(const std::string& chosen) {
     ControlValues values = Values();
-    if (!LoadParameters(S(*chosen), sdfData_, values, settings_.SamplingUnitIndex)) {
+    if (!LoadParameters(chosen, sdfData_, values, settings_.SamplingUnitIndex)) {
         return;
     }
     ApplyLoadedValues(values);
-    if (UpperExtension(S(*chosen)) == ".APM") {
-        const std::string folder = DataFileBrowseFolder(values.FileName, paths_.ProgramDir);
+    if (UpperExtension(chosen) == ".APM") {
+        const std::string folder = DataFileBrowseFolder(values.FileName, paths_.DataFolder);
         if (!folder.empty()) {
             saveDialog1Folder_ = Q(folder);
         }
@@ -76,7 +79,7 @@ void TForm1::O1Click() {
 
 void TForm1::Save1Click() {
     const std::optional<QString> chosen = fileDialogs_.SaveFileName(
-        this, QString::fromUtf8(texts::SaveParametersFilter), Q(paths_.ProgramDir), QString());
+        this, QString::fromUtf8(texts::SaveParametersFilter), Q(paths_.DataFolder), QString());
     if (chosen) {
         SaveParameters(S(*chosen), Values());
     }

@@ -1,5 +1,4 @@
 #include "app/StartupDefaults.h"
-#include "app/ProgramPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -54,24 +53,4 @@ TEST(StartupDefaults, CoefficientsAreShownWithFiveSignificantDigits) {
     EXPECT_EQ(values.ChannelGrid[1][3], "1.2346E6");
     EXPECT_EQ(values.ChannelGrid[1][4], "1E-5");
     EXPECT_EQ(values.ChannelGrid[2][3], "-2.5");
-}
-
-TEST(ProgramPaths, SettingsAndDataBesideAWritableProgram) {
-    const std::string folder = ::testing::TempDir();
-    const std::string dir = folder.back() == '/' ? folder : folder + "/";
-    const ProgramPaths paths = ResolveProgramPaths(dir + "tessary", "/cfg/tessary", "/home/op");
-    EXPECT_EQ(paths.ProgramDir, dir);
-    EXPECT_EQ(paths.IniFileName, dir + "tessary.ini");
-    EXPECT_EQ(paths.HelpFileName, dir + "tessary.chm");
-    EXPECT_EQ(paths.DataFolder, dir);
-}
-
-TEST(ProgramPaths, AProgramFolderThatCannotBeWrittenSendsThemElsewhere) {
-    const ProgramPaths paths =
-        ResolveProgramPaths("/nonexistent/bin.v2/tessary", "/cfg/tessary", "/home/op");
-    EXPECT_EQ(paths.ProgramDir, "/nonexistent/bin.v2/");
-    EXPECT_EQ(paths.IniFileName, "/cfg/tessary/tessary.ini");
-    EXPECT_EQ(paths.HelpFileName, "/nonexistent/bin.v2/tessary.chm");
-    EXPECT_EQ(paths.DataFolder, "/home/op/");
-    EXPECT_FALSE(FolderWritable("/nonexistent/"));
 }

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 
@@ -49,9 +48,7 @@ int CloseAtOnce(QDialog&) {
 // The settings file as the window finds it.
 QString SettingsFile() {
     const ProgramPaths paths = ResolveProgramPaths(
-        QCoreApplication::applicationFilePath().toStdString(),
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString(),
-        QDir::homePath().toStdString());
+        QCoreApplication::applicationFilePath().toStdString(), CurrentUserFolders());
     return QString::fromStdString(paths.IniFileName);
 }
 

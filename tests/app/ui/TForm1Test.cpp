@@ -360,7 +360,7 @@ private slots:
 
         QCOMPARE(h.files.Requests.back().Filter,
                  QStringLiteral("Parameter files (*.apm,*.sdf,*.tsd)|*.apm;*.sdf;*.tsd"));
-        QCOMPARE(h.files.Requests.back().Folder, QString::fromStdString(f.Paths().ProgramDir));
+        QCOMPARE(h.files.Requests.back().Folder, QString::fromStdString(f.Paths().DataFolder));
         QVERIFY(ReadAll(path).startsWith("Standard Burst-Interval Data Format Ver.4"));
         QCOMPARE(f.EditIteration->text(), QStringLiteral("2"));
         QCOMPARE(f.EditBurstInterval->text(), QStringLiteral("7"));
