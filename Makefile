@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 120
 
-.PHONY: all setup configure build run test asan-test bench fuzz format clean
+.PHONY: all setup configure build run test asan-test bench fuzz deb format clean
 
 all: build
 
@@ -44,6 +44,11 @@ bench: build
 fuzz:
 	@scripts/setup-deps.sh --fuzz
 	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The Debian package $(BUILD)/tessary_VERSION_ARCH.deb; its library dependencies are worked
+# out from the binaries. Install it with `apt-get install ./$(BUILD)/tessary_*.deb`.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 format:
 	find texts data settings acquisition upgrade app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | \

@@ -8,6 +8,9 @@ packages=(
     libgtest-dev libbenchmark-dev
     libchm-dev fp-utils
     xvfb xauth fonts-noto-cjk
+    # Installing and packaging: the icons drawn from the SVG, the validators of the desktop
+    # entry, metadata and MIME types, the man pages' check, dpkg-shlibdeps for `make deb`.
+    librsvg2-bin desktop-file-utils appstream shared-mime-info groff-base dpkg-dev
 )
 # `--fuzz` adds what the libFuzzer targets need.
 if [ "${1:-}" = "--fuzz" ]; then
