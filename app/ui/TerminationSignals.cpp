@@ -53,6 +53,7 @@ TerminationSignals::~TerminationSignals() {
         std::signal(signal, SIG_DFL);
     }
     signalFd = -1;
+    notifier_.reset();
     ::close(fds_[0]);
     ::close(fds_[1]);
 }
