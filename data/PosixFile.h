@@ -19,6 +19,7 @@ public:
     // open(2) with the given flags; false when it fails.
     bool Open(const std::string& path, int flags, mode_t mode = 0666);
     bool IsOpen() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_; }
 
     // Writes all n bytes at `offset`, or all n bytes at the current position; false on any
     // failure, including a short write that makes no progress.

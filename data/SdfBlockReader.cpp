@@ -2,6 +2,7 @@
 
 #include "data/FileError.h"
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,18 +16,20 @@ SdfBlockReader::SdfBlockReader(const std::string& path, const SdfLayoutInfo& lay
     if (fd_ < 0) {
         throw FileError(path_, std::string("cannot be opened (") + std::strerror(errno) + ")");
     }
-    bytes_.resize(static_cast<std::size_t>(layout_.BlockValues) * 2);
 }
 
 SdfBlockReader::~SdfBlockReader() {
     ::close(fd_);
 }
 
-void SdfBlockReader::Read(std::int64_t k, MeasurementParameters& record) {
-    const std::int64_t offset = layout_.HeaderBytes + k * layout_.BlockStride;
+std::span<const std::int16_t> SdfBlockReader::ReadStored(std::int64_t k) {
+    const std::int64_t offset = BlockOffset(k);
+    values_.resize(static_cast<std::size_t>(layout_.BlockValues));
+    auto* bytes = reinterpret_cast<unsigned char*>(values_.data());
+    const std::size_t size = values_.size() * 2;
     std::size_t done = 0;
-    while (done < bytes_.size()) {
-        const ssize_t n = ::pread(fd_, bytes_.data() + done, bytes_.size() - done,
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, bytes + done, size - done,
                                   static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR) {
             continue;
@@ -40,11 +43,21 @@ void SdfBlockReader::Read(std::int64_t k, MeasurementParameters& record) {
         }
         done += static_cast<std::size_t>(n);
     }
+    if constexpr (std::endian::native == std::endian::big) {
+        for (std::int16_t& value : values_) {
+            const auto bits = static_cast<std::uint16_t>(value);
+            value = static_cast<std::int16_t>((bits >> 8) | (bits << 8));
+        }
+    }
+    return values_;
+}
+
+void SdfBlockReader::Read(std::int64_t k, MeasurementParameters& record) {
+    const std::span<const std::int16_t> stored = ReadStored(k);
     const bool oldMark = layout_.OldMissingMark();
     std::size_t pos = 0;
     const auto next = [&]() {
-        const auto value = static_cast<std::int16_t>(bytes_[pos] | (bytes_[pos + 1] << 8));
-        pos += 2;
+        const std::int16_t value = stored[pos++];
         return oldMark && value == OldErrorValue ? ErrorValue : value;
     };
     const auto steps = static_cast<std::size_t>(record.DataNum);

@@ -3,14 +3,15 @@
 #include "data/MeasurementParameters.h"
 #include "data/SdfLayoutInfo.h"
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace tessary {
 
-// Reads burst blocks of an SDF file of any layout into the record's sample buffers, one at
-// a time, so that a file of any length passes through a buffer of one block. Missing
-// samples of old layouts (32767) come out as ErrorValue.
+// Reads burst blocks of an SDF file of any layout, one at a time, so that a file of any
+// length passes through a buffer of one block.
 class SdfBlockReader {
 public:
     // Opens the file; a FileError when it cannot be opened.
@@ -19,15 +20,27 @@ public:
     SdfBlockReader(const SdfBlockReader&) = delete;
     SdfBlockReader& operator=(const SdfBlockReader&) = delete;
 
-    // Block k into Samples and BurstValues, which must be sized for the record. A
-    // FileError when the block cannot be read whole.
+    // Block k's values exactly as stored, in file order: DataNum steps of ChNum samples, then
+    // the per-burst values; an old layout's missing mark (32767) stays as it is. Valid until
+    // the next read. A FileError when the block cannot be read whole.
+    std::span<const std::int16_t> ReadStored(std::int64_t k);
+
+    // Where block k starts in the file, and the file open for reading (pread: its position
+    // is never used), for copying blocks without reading them here.
+    std::int64_t BlockOffset(std::int64_t k) const {
+        return layout_.HeaderBytes + k * layout_.BlockStride;
+    }
+    int Descriptor() const { return fd_; }
+
+    // Block k into Samples and BurstValues, which must be sized for the record; missing
+    // samples of old layouts come out as ErrorValue.
     void Read(std::int64_t k, MeasurementParameters& record);
 
 private:
     std::string path_;
     SdfLayoutInfo layout_;
     int fd_ = -1;
-    std::vector<unsigned char> bytes_;
+    std::vector<std::int16_t> values_;
 };
 
 } // namespace tessary
