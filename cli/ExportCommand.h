@@ -4,8 +4,8 @@
 
 namespace tessary {
 
-// `export FILE.sdf -o OUT.tsd|OUT.csv`: converts a recording block by block, so that a file
-// larger than memory converts through a buffer of one burst.
+// `export FILE.sdf|FILE.tsd -o OUT.tsd|OUT.csv|OUT.h5`: converts a recording burst by burst,
+// so that a file larger than memory converts through a buffer of one burst.
 class ExportCommand final : public Command {
 public:
     std::string_view Name() const override { return "export"; }

@@ -1,6 +1,7 @@
-#include "cli/CsvExport.h"
+#include "export/CsvExport.h"
 
 #include "data/Cp932.h"
+#include "export/RecordingSource.h"
 
 #include <cstdio>
 
@@ -28,32 +29,41 @@ std::string Seconds(long double seconds) {
 
 } // namespace
 
-CsvExport::CsvExport(const std::string& path, const MeasurementParameters& record)
-    : file_(path), csv_(file_),
-      stepSeconds_(record.SInterval * TimeUnitAt(record.SITUnit).Seconds) {
+CsvExport::CsvExport(const std::string& path, const RecordingSource& source)
+    : header_(source.Header()), stored_(source.HoldsStoredSamples()),
+      missing_(source.MissingMark()), file_(path), csv_(file_),
+      stepSeconds_(header_.SInterval * TimeUnitAt(header_.SITUnit).Seconds) {
     csv_.Text("burst");
     csv_.Text("time_s");
-    for (int row = 0; row < record.ChNum + record.BurstValueNum; ++row) {
-        csv_.Text(Heading(record.Channel(row)));
+    for (int row = 0; row < header_.ChNum + header_.BurstValueNum; ++row) {
+        csv_.Text(Heading(header_.Channel(row)));
     }
     csv_.EndRow();
 }
 
-void CsvExport::WriteBurst(std::int64_t k, const MeasurementParameters& record) {
-    const std::string burst = std::to_string(k + 1);
-    for (std::int32_t j = 0; j < record.DataNum; ++j) {
-        csv_.Number(burst);
+std::string_view CsvExport::Value(const RecordedBurst& burst, std::size_t at, int row) {
+    if (!stored_) {
+        return value_.Format(burst.Values[at]);
+    }
+    const std::int16_t sample = burst.Stored[at];
+    return value_.Format(sample == missing_ ? ErrorValue : sample, header_.Channel(row));
+}
+
+void CsvExport::Write(std::int64_t k, const RecordedBurst& burst) {
+    const std::string number = std::to_string(k + 1);
+    const auto channels = static_cast<std::size_t>(header_.ChNum);
+    const std::size_t burstValuesAt = static_cast<std::size_t>(header_.DataNum) * channels;
+    for (std::int32_t j = 0; j < header_.DataNum; ++j) {
+        csv_.Number(number);
         csv_.Number(Seconds(j * stepSeconds_));
-        for (int c = 0; c < record.ChNum; ++c) {
-            const auto sample =
-                record.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
-            csv_.Number(value_.Format(sample, record.Channels[static_cast<std::size_t>(c)]));
+        const std::size_t rowAt = static_cast<std::size_t>(j) * channels;
+        for (int c = 0; c < header_.ChNum; ++c) {
+            csv_.Number(Value(burst, rowAt + static_cast<std::size_t>(c), c));
         }
-        for (int e = 0; e < record.BurstValueNum; ++e) {
+        for (int e = 0; e < header_.BurstValueNum; ++e) {
             if (j == 0) {
                 csv_.Number(
-                    value_.Format(record.BurstValues[static_cast<std::size_t>(e)],
-                                  record.Channels[static_cast<std::size_t>(record.ChNum + e)]));
+                    Value(burst, burstValuesAt + static_cast<std::size_t>(e), header_.ChNum + e));
             } else {
                 csv_.Empty();
             }

@@ -1,28 +1,34 @@
 #pragma once
 
-#include "cli/CsvWriter.h"
-#include "cli/OutputFile.h"
-#include "cli/SampleText.h"
-#include "data/MeasurementParameters.h"
+#include "export/BurstWriter.h"
+#include "export/CsvWriter.h"
+#include "export/OutputFile.h"
+#include "export/SampleText.h"
 
 #include <string>
 
 namespace tessary {
 
+class RecordingSource;
+
 // A recording as CSV, UTF-8: the row "burst,time_s,Item [Unit],..." with one column per
 // channel and per-burst value, then one row per time step: the 1-based burst, the time in
 // seconds from the burst's start, the engineering values (empty for a missing sample).
 // Per-burst values stand in the first row of their burst.
-class CsvExport {
+class CsvExport final : public BurstWriter {
 public:
-    // Creates the file and writes the heading row; a FileError when it cannot.
-    CsvExport(const std::string& path, const MeasurementParameters& record);
+    // Creates the file at `path` and writes the heading row; a FileError when it cannot.
+    CsvExport(const std::string& path, const RecordingSource& source);
 
-    // The burst in the record's Samples and BurstValues as burst `k` (0-based).
-    void WriteBurst(std::int64_t k, const MeasurementParameters& record);
-    void Close() { file_.Close(); }
+    void Write(std::int64_t k, const RecordedBurst& burst) override;
+    void Finish() override { file_.Close(); }
 
 private:
+    std::string_view Value(const RecordedBurst& burst, std::size_t at, int row);
+
+    MeasurementParameters header_;
+    bool stored_;
+    std::int16_t missing_;
     OutputFile file_;
     CsvWriter csv_;
     SampleText value_;

@@ -1,4 +1,4 @@
-#include "cli/CsvWriter.h"
+#include "export/CsvWriter.h"
 
 namespace tessary {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/OutputFile.h"
+#include "export/OutputFile.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,7 @@
-#include "cli/SampleText.h"
+#include "export/SampleText.h"
 
 #include "data/GeneralFormat.h"
+#include "data/TsdBlockReader.h"
 
 namespace tessary {
 
@@ -10,6 +11,14 @@ std::string_view SampleText::Format(std::int16_t sample, const ChannelSpec& spec
     }
     const auto value = static_cast<double>(static_cast<long double>(spec.A) * sample +
                                            static_cast<long double>(spec.B));
+    const char* end = FormatGeneralTo(text_, value, 7);
+    return {text_, static_cast<std::size_t>(end - text_)};
+}
+
+std::string_view SampleText::Format(double value) {
+    if (IsTsdMissing(value)) {
+        return {};
+    }
     const char* end = FormatGeneralTo(text_, value, 7);
     return {text_, static_cast<std::size_t>(end - text_)};
 }

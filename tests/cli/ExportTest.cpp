@@ -108,8 +108,9 @@ TEST_F(Export, ErrorsLeaveNoOutputAndNeverTouchTheInput) {
         {{"export", "a.sdf", "-o", "no/folder/a.csv"}, 1, "no/folder/a.csv: cannot be created"},
         {{"export", "a.sdf", "-o", "plain.txt/a.tsd"}, 1, "plain.txt/a.tsd: "},
         {{"export", "a.sdf", "-o", "./a.sdf.csv"}, 0, ""},
-        {{"export", "a.sdf", "-o", "a.sdf"}, 2, "must end in .tsd or .csv"},
-        {{"export", "a.tsd", "-o", "b.csv"}, 1, "a.tsd: export reads SDF files only"},
+        {{"export", "a.sdf", "-o", "a.sdf"}, 2, "must end in .tsd, .csv, .h5 or .hdf5"},
+        {{"export", "a.sdf", "-o", "b.csv", "--compress"}, 2, "--compress applies to an HDF5"},
+        {{"export", "a.tsd", "-o", "b.csv"}, 1, "a.tsd: "},
         {{"export", "missing.sdf", "-o", "b.csv"}, 1, "missing.sdf: "},
         {{"export", "a.sdf"}, 2, "needs -o"},
     };
