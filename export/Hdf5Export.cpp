@@ -152,7 +152,7 @@ private:
 Hdf5Export::Hdf5Export(const std::string& path, const RecordingSource& source, bool compress)
     : path_(path), recording_(source.Path()), stored_(source.HoldsStoredSamples()),
       copy_(stored_ && !compress && source.Header().BurstValueNum <= 0) {
-    SilenceHdf5Errors();
+    PrepareHdf5Library();
     const Checker check(path_);
     const MeasurementParameters& header = source.Header();
     dataNum_ = static_cast<hsize_t>(std::max<std::int32_t>(header.DataNum, 0));

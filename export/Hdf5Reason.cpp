@@ -37,8 +37,13 @@ herr_t Collect(unsigned position, const H5E_error2_t* error, void* data) {
 
 } // namespace
 
-void SilenceHdf5Errors() {
-    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+void PrepareHdf5Library() {
+    static const bool prepared = [] {
+        H5dont_atexit(); // must come before any other call
+        H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+        return true;
+    }();
+    (void)prepared;
 }
 
 std::string Hdf5Reason() {

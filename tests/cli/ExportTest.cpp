@@ -2,6 +2,15 @@
 #include "CliProcess.h"
 #include "SdfBytes.h"
 
+#include "data/RecordingLock.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+
 using namespace clitest;
 
 namespace {
@@ -131,3 +140,159 @@ TEST_F(Export, ErrorsLeaveNoOutputAndNeverTouchTheInput) {
 }
 
 } // namespace
+
+namespace {
+
+class ExportOutput : public CliFixture {
+protected:
+    // A recording large enough that its export is still running when a test stops it.
+    void WriteLarge(const std::string& name) {
+        SdfSpec spec;
+        spec.ChNum = 4;
+        spec.DataNum = 100000;
+        spec.Iteration = 50;
+        spec.Rows.assign(4, {"x", "V", 0.25f, 1.0f});
+        std::string bytes = SdfHeader(spec);
+        std::vector<std::int16_t> values(4 * 100000);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            values[i] = static_cast<std::int16_t>(i % 20000);
+        }
+        const std::string block = SdfBlock(spec, values);
+        for (int k = 0; k < 50; ++k) {
+            bytes += block;
+        }
+        Write(name, bytes);
+    }
+
+    // Waits until the export has begun writing its temporary file.
+    bool WaitForTemporary(const std::string& output) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < until) {
+            for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+                const std::string name = entry.path().filename().string();
+                if (name.starts_with("." + output + ".") && entry.file_size() > 0) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+} // namespace
+
+TEST_F(ExportOutput, AnExistingOutputIsOnlyReplacedWithYesOrOnTheTerminalsYes) {
+    SdfSpec spec;
+    spec.Iteration = 2;
+    Write("a.sdf", SdfHeader(spec) + SdfBlock(spec, {1, 2, 3, 4}) + SdfBlock(spec, {5, 6, 7, 8}));
+    for (const char* name : {"a.tsd", "a.csv", "a.h5"}) {
+        Write(name, "earlier");
+        CliResult r = RunCli({"export", "a.sdf", "-o", name}, folder_);
+        EXPECT_EQ(r.ExitCode, 3);
+        EXPECT_NE(r.Err.find(std::string(name) + ": the output exists; give --yes to overwrite it"),
+                  std::string::npos)
+            << r.Err;
+        EXPECT_EQ(Read(name), "earlier");
+        r = RunCli({"export", "a.sdf", "-o", name, "--yes"}, folder_);
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        EXPECT_NE(Read(name), "earlier");
+    }
+
+    Write("a.csv", "earlier");
+    CliProcess no({"export", "a.sdf", "-o", "a.csv"}, folder_, CliProcess::Stdio::Terminal);
+    ASSERT_TRUE(no.WaitFor("the output exists; overwrite it? [y/N]", std::chrono::seconds(10)));
+    no.Type("n\n");
+    EXPECT_EQ(no.Finish().ExitCode, 3);
+    EXPECT_EQ(Read("a.csv"), "earlier");
+
+    CliProcess yes({"export", "a.sdf", "-o", "a.csv"}, folder_, CliProcess::Stdio::Terminal);
+    ASSERT_TRUE(yes.WaitFor("[y/N]", std::chrono::seconds(10)));
+    yes.Type("y\n");
+    const CliResult r = yes.Finish();
+    EXPECT_EQ(r.ExitCode, 0) << r.Out;
+    EXPECT_EQ(Lines(Read("a.csv")).size(), 1u + 2 * 4);
+}
+
+TEST_F(ExportOutput, AFileSizeLimitIsAWriteErrorThatLeavesTheEarlierOutput) {
+    WriteLarge("big.sdf");
+    for (const char* name : {"out.tsd", "out.csv", "out.h5"}) {
+        Write(name, "earlier");
+        // The tool runs with SIGXFSZ ignored, as it ignores it itself.
+        const std::string command = "cd '" + folder_ + "' && ulimit -f 1000 && trap '' XFSZ && '" +
+                                    TESSARY_BIN_DIR + "/tessary-cli' export big.sdf -o " + name +
+                                    " --yes 2>err.txt";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << name;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << name;
+        EXPECT_EQ(Read("err.txt"),
+                  "tessary-cli: " + std::string(name) + ": cannot be written (File too large)\n");
+        EXPECT_EQ(Read(name), "earlier");
+    }
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"big.sdf", "err.txt", "out.csv", "out.h5", "out.tsd"}));
+}
+
+TEST_F(ExportOutput, ACancelledOrKilledExportLeavesTheEarlierOutput) {
+    WriteLarge("big.sdf");
+    Write("out.csv", "earlier");
+    CliProcess cancelled({"export", "big.sdf", "-o", "out.csv", "--yes"}, folder_);
+    ASSERT_TRUE(WaitForTemporary("out.csv"));
+    cancelled.Send(SIGTERM);
+    CliResult r = cancelled.Finish();
+    EXPECT_EQ(r.ExitCode, 3) << r.Err;
+    EXPECT_NE(r.Err.find("big.sdf: cancelled; the output is left as it was"), std::string::npos)
+        << r.Err;
+    EXPECT_EQ(Read("out.csv"), "earlier");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"big.sdf", "out.csv"}));
+
+    CliProcess killed({"export", "big.sdf", "-o", "out.csv", "--yes"}, folder_);
+    ASSERT_TRUE(WaitForTemporary("out.csv"));
+    killed.Send(SIGKILL);
+    r = killed.Finish();
+    EXPECT_EQ(r.Signal, SIGKILL);
+    EXPECT_EQ(Read("out.csv"), "earlier");
+}
+
+TEST_F(ExportOutput, ATsdCutOffOrBeingRecordedExportsItsCompleteBursts) {
+    WriteRampCard("sim.ini");
+    Apm apm;
+    apm.DataNum = "20";
+    apm.Iteration = "4";
+    apm.FileType = 1;
+    WriteApm("run.apm", apm);
+    ASSERT_EQ(RunCli({"record", "run.apm", "-o", "run.tsd", "--card-config", "sim.ini"}, folder_)
+                  .ExitCode,
+              0);
+    const std::string text = Read("run.tsd");
+    // Cut inside the third burst's last line, as a crash leaves it.
+    Write("cut.tsd", text.substr(0, text.find("\r\nNo.4\r\n") - 3));
+    CliResult r = RunCli({"export", "cut.tsd", "-o", "cut.csv"}, folder_);
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_NE(r.Err.find("cut.tsd: warning: the header states 4 bursts, the file holds 2; "
+                         "exporting those"),
+              std::string::npos)
+        << r.Err;
+    const std::vector<std::string> rows = Lines(Read("cut.csv"));
+    ASSERT_EQ(rows.size(), 1u + 2 * 20);
+    EXPECT_EQ(rows.back(), "2,0.019," + std::to_string(RampSample(19, 0)) + "," +
+                               std::to_string(RampSample(19, 1)));
+
+    tessary::RecordingLock lock;
+    std::string why;
+    ASSERT_EQ(lock.Acquire(Path("cut.tsd"), why), tessary::RecordingLock::Result::Taken) << why;
+    r = RunCli({"export", "cut.tsd", "-o", "cut.h5"}, folder_);
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_NE(r.Err.find("cut.tsd: being recorded: exporting the 2 complete bursts it holds now"),
+              std::string::npos)
+        << r.Err;
+}
