@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
     libgtest-dev libbenchmark-dev
     libchm-dev fp-utils
+    libhdf5-dev python3-numpy python3-h5py python3-pytest
     xvfb xauth fonts-noto-cjk
     # Installing and packaging: the icons drawn from the SVG, the validators of the desktop
     # entry, metadata and MIME types, the man pages' check, dpkg-shlibdeps for `make deb`.
