@@ -33,12 +33,13 @@ asan-test: setup
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
 # The window benchmarks draw offscreen when there is no display; the window benchmark's
-# settings file beside it is skipped.
+# settings file beside it is skipped. The Python reader's benchmark runs with the system's Python.
 bench: build
 	@if [ -z "$$DISPLAY" ]; then export QT_QPA_PLATFORM=offscreen; fi; \
 	for b in $(BUILD)/bin/bench_*; do \
 	    case $$b in *.*) continue ;; esac; echo "== $$b"; $$b || exit 1; \
 	done
+	@echo "== bench/python_reader.py"; PYTHONPATH=python /usr/bin/python3 bench/python_reader.py
 
 # Runs every libFuzzer target for FUZZ_SECONDS on its seed corpus.
 fuzz:
