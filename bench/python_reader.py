@@ -4,7 +4,8 @@ values with the file in the page cache. Each is set against what numpy does by i
 same run: mapping the file with np.memmap, and reading the same burst with np.fromfile and
 converting it to float64. Medians; the file goes to $TMPDIR (or /tmp) and is deleted.
 
-Run by `make bench` with the system's Python: PYTHONPATH=python /usr/bin/python3 bench/python_reader.py
+Run by `make bench` with the system's Python:
+    PYTHONPATH=python /usr/bin/python3 bench/python_reader.py
 """
 
 import os
@@ -74,9 +75,10 @@ def main():
         assert np.allclose(rec.values(3)[5], rec.raw(3)[5] * a - 1.5, equal_nan=True)
         samples = SCANS * CHANNELS
         print(f"file {size / 2**30:.2f} GiB, {BURSTS} bursts of {SCANS} x {CHANNELS}; medians")
-        print(f"open:     tessary.open {opened:7.2f} ms (target < 50 ms); np.memmap {mapped:.2f} ms")
-        print(f"values:   rec.values(k) {values:6.1f} ms = {samples / values / 1e3:6.1f} M samples/s"
-              f" (target >= 100)")
+        print(f"open:     tessary.open {opened:7.2f} ms (target < 50 ms);"
+              f" np.memmap {mapped:.2f} ms")
+        print(f"values:   rec.values(k) {values:6.1f} ms ="
+              f" {samples / values / 1e3:6.1f} M samples/s (target >= 100)")
         print(f"baseline: np.fromfile + astype(float64) {baseline:6.1f} ms ="
               f" {samples / baseline / 1e3:6.1f} M samples/s")
     finally:

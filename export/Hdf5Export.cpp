@@ -147,44 +147,22 @@ private:
     const std::string& path_;
 };
 
-} // namespace
-
-Hdf5Export::Hdf5Export(const std::string& path, const RecordingSource& source, bool compress)
-    : path_(path), recording_(source.Path()), stored_(source.HoldsStoredSamples()),
-      copy_(stored_ && !compress && source.Header().BurstValueNum <= 0) {
-    PrepareHdf5Library();
-    const Checker check(path_);
+// The header as attributes of the file's root.
+void WriteHeaderAttributes(const Checker& check, hid_t root, const RecordingSource& source) {
     const MeasurementParameters& header = source.Header();
-    dataNum_ = static_cast<hsize_t>(std::max<std::int32_t>(header.DataNum, 0));
-    chNum_ = static_cast<hsize_t>(std::max<std::int16_t>(header.ChNum, 0));
-    burstValueNum_ = static_cast<hsize_t>(std::max<std::int16_t>(header.BurstValueNum, 0));
-    const auto bursts = static_cast<hsize_t>(source.Bursts());
-    const hid_t fileType = stored_ ? H5T_STD_I16LE : H5T_IEEE_F64LE;
-    const hid_t memoryType = stored_ ? H5T_NATIVE_INT16 : H5T_NATIVE_DOUBLE;
-
-    const Hdf5Handle access(check(H5Pcreate(H5P_FILE_ACCESS), "cannot be created"), H5Pclose);
-    // Nobody else knows the new file; a lock would only fail on file systems without locks.
-    check(H5Pset_file_locking(access.Id(), false, true), "cannot be created");
-    file_ = Hdf5Handle(check(H5Fcreate(path_.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access.Id()),
-                             "cannot be created"),
-                       H5Fclose);
-    const hid_t root = file_.Id();
-
-    const RecordingContents& contents = source.Contents();
-    check.Text(root, "format", contents.Format == RecordingFormat::Sdf ? "SDF" : "TSD");
-    check.Integer(root, "version", contents.Version);
+    check.Text(root, "format", source.HoldsStoredSamples() ? "SDF" : "TSD");
+    check.Integer(root, "version", source.Contents().Version);
     // An SDF memo field is padded with spaces; they are no part of the text.
     std::string memo = Cp932ToUtf8(header.Memo);
     memo.erase(memo.find_last_not_of(' ') + 1);
     check.Text(root, "memo", memo);
     check.Text(root, "start_time", IsoDateTime(header.StartTime));
     check.Real(root, "start_time_days", header.StartTime);
-    const auto interval = [&](const char* name, std::int32_t value, TimeUnit unit) {
-        const std::string base(name);
-        check.Integer(root, name, value);
+    const auto interval = [&](const std::string& name, std::int32_t value, TimeUnit unit) {
+        check.Integer(root, name.c_str(), value);
         if (unit < TimeUnits.size()) {
-            check.Text(root, (base + "_unit").c_str(), std::string(TimeUnits[unit].Name));
-            check.Real(root, (base + "_s").c_str(),
+            check.Text(root, (name + "_unit").c_str(), std::string(TimeUnits[unit].Name));
+            check.Real(root, (name + "_s").c_str(),
                        static_cast<double>(value * TimeUnits[unit].Seconds));
         }
     };
@@ -195,8 +173,10 @@ Hdf5Export::Hdf5Export(const std::string& path, const RecordingSource& source, b
     check.Integer(root, "samples_per_burst", header.DataNum);
     check.Integer(root, "channels", header.ChNum);
     check.Integer(root, "burst_value_count", header.BurstValueNum);
+}
 
-    // The channel table as stored, every row.
+// The channel table as stored, every row, as the group /channels of four columns.
+void WriteChannelTable(const Checker& check, hid_t root, const MeasurementParameters& header) {
     const int rows = header.ChNum + header.BurstValueNum;
     std::vector<std::string> items;
     std::vector<std::string> units;
@@ -211,34 +191,69 @@ Hdf5Export::Hdf5Export(const std::string& path, const RecordingSource& source, b
     }
     std::vector<const char*> itemTexts;
     std::vector<const char*> unitTexts;
-    for (int row = 0; row < rows; ++row) {
-        itemTexts.push_back(items[static_cast<std::size_t>(row)].c_str());
-        unitTexts.push_back(units[static_cast<std::size_t>(row)].c_str());
+    for (std::size_t row = 0; row < items.size(); ++row) {
+        itemTexts.push_back(items[row].c_str());
+        unitTexts.push_back(units[row].c_str());
     }
     const Hdf5Handle table(
         check(H5Gcreate2(root, "channels", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT)), H5Gclose);
     const Hdf5Handle text = check.Utf8Type();
-    const auto count = static_cast<std::size_t>(rows);
-    check.Column(table.Id(), "item", text.Id(), text.Id(), count, itemTexts.data());
-    check.Column(table.Id(), "unit", text.Id(), text.Id(), count, unitTexts.data());
-    check.Column(table.Id(), "a", H5T_IEEE_F32LE, H5T_NATIVE_FLOAT, count, a.data());
-    check.Column(table.Id(), "b", H5T_IEEE_F32LE, H5T_NATIVE_FLOAT, count, b.data());
+    check.Column(table.Id(), "item", text.Id(), text.Id(), items.size(), itemTexts.data());
+    check.Column(table.Id(), "unit", text.Id(), text.Id(), units.size(), unitTexts.data());
+    check.Column(table.Id(), "a", H5T_IEEE_F32LE, H5T_NATIVE_FLOAT, a.size(), a.data());
+    check.Column(table.Id(), "b", H5T_IEEE_F32LE, H5T_NATIVE_FLOAT, b.size(), b.data());
+}
 
-    // The bursts, each with what turns its values into engineering values.
-    const auto describe = [&](const Hdf5Handle& dataset, int firstRow, int count) {
-        std::vector<double> scale;
-        std::vector<double> offset;
-        for (int row = firstRow; row < firstRow + count; ++row) {
-            scale.push_back(stored_ ? header.Channel(row).A : 1.0);
-            offset.push_back(stored_ ? header.Channel(row).B : 0.0);
-        }
-        check.Reals(dataset.Id(), "scale", scale);
-        check.Reals(dataset.Id(), "offset", offset);
-        const std::int16_t mark = source.MissingMark();
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        check.Attribute(dataset.Id(), "missing", fileType, memoryType, check.Scalar(),
-                        stored_ ? static_cast<const void*>(&mark) : &nan);
-    };
+// What turns a dataset's values into engineering values: scale and offset per column (rows
+// `first` on of the channel table; a TSD holds engineering values already) and the mark of a
+// missing value.
+void DescribeValues(const Checker& check, const Hdf5Handle& dataset, const RecordingSource& source,
+                    int first, int count) {
+    const bool stored = source.HoldsStoredSamples();
+    std::vector<double> scale;
+    std::vector<double> offset;
+    for (int row = first; row < first + count; ++row) {
+        scale.push_back(stored ? source.Header().Channel(row).A : 1.0);
+        offset.push_back(stored ? source.Header().Channel(row).B : 0.0);
+    }
+    check.Reals(dataset.Id(), "scale", scale);
+    check.Reals(dataset.Id(), "offset", offset);
+    const std::int16_t mark = source.MissingMark();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    if (stored) {
+        check.Attribute(dataset.Id(), "missing", H5T_STD_I16LE, H5T_NATIVE_INT16, check.Scalar(),
+                        &mark);
+    } else {
+        check.Attribute(dataset.Id(), "missing", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, check.Scalar(),
+                        &nan);
+    }
+}
+
+} // namespace
+
+Hdf5Export::Hdf5Export(const std::string& path, const RecordingSource& source, bool compress)
+    : path_(path), recording_(source.Path()), stored_(source.HoldsStoredSamples()),
+      copy_(stored_ && !compress && source.Header().BurstValueNum <= 0) {
+    PrepareHdf5Library();
+    const Checker check(path_);
+    const MeasurementParameters& header = source.Header();
+    dataNum_ = static_cast<hsize_t>(std::max<std::int32_t>(header.DataNum, 0));
+    chNum_ = static_cast<hsize_t>(std::max<std::int16_t>(header.ChNum, 0));
+    burstValueNum_ = static_cast<hsize_t>(std::max<std::int16_t>(header.BurstValueNum, 0));
+    const auto bursts = static_cast<hsize_t>(source.Bursts());
+    const hid_t fileType = stored_ ? H5T_STD_I16LE : H5T_IEEE_F64LE;
+
+    const Hdf5Handle access(check(H5Pcreate(H5P_FILE_ACCESS), "cannot be created"), H5Pclose);
+    // Nobody else knows the new file; a lock would only fail on file systems without locks.
+    check(H5Pset_file_locking(access.Id(), false, true), "cannot be created");
+    file_ = Hdf5Handle(check(H5Fcreate(path_.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access.Id()),
+                             "cannot be created"),
+                       H5Fclose);
+    const hid_t root = file_.Id();
+
+    WriteHeaderAttributes(check, root, source);
+    WriteChannelTable(check, root, header);
+
     const hsize_t elementBytes = stored_ ? 2 : 8;
     const hsize_t width = std::max<hsize_t>(chNum_, 1);
     const hsize_t budget = compress ? CompressedChunkBytes : ChunkBytes;
@@ -247,13 +262,13 @@ Hdf5Export::Hdf5Export(const std::string& path, const RecordingSource& source, b
     const hsize_t sampleShape[3] = {bursts, dataNum_, chNum_};
     const hsize_t sampleChunk[3] = {1, chunkRows_, width};
     samples_ = check.Chunked(root, "samples", fileType, sampleShape, sampleChunk, compress, copy_);
-    describe(samples_, 0, header.ChNum);
+    DescribeValues(check, samples_, source, 0, header.ChNum);
     if (burstValueNum_ > 0) {
         const hsize_t shape[2] = {bursts, burstValueNum_};
         const hsize_t chunk[2] = {std::clamp<hsize_t>(bursts, 1, BurstValueChunkRows),
                                   burstValueNum_};
         burstValues_ = check.Chunked(root, "burst_values", fileType, shape, chunk, compress);
-        describe(burstValues_, header.ChNum, header.BurstValueNum);
+        DescribeValues(check, burstValues_, source, header.ChNum, header.BurstValueNum);
     }
     if (copy_ && !out_.Open(path_, O_WRONLY)) {
         throw FileError(path_, std::string("cannot be opened (") + std::strerror(errno) + ")");

@@ -3,7 +3,6 @@ import io
 import numpy as np
 
 from . import _sdf, _text, _tsd
-from ._errors import RecordingError
 
 
 def _detect(first):
@@ -75,7 +74,8 @@ class Recording:
     def _block(self, k):
         k = int(k)
         if not 0 <= k < self.bursts:
-            raise IndexError(f"{self.path}: burst {k} is not one of the {self.bursts} complete bursts")
+            raise IndexError(
+                f"{self.path}: burst {k} is not one of the {self.bursts} complete bursts")
         return self._blocks.block(k)
 
     def raw(self, k):

@@ -119,7 +119,8 @@ class _Header:
         value = float(t)
         digit = re.search(rb"[1-9]", t)
         exponent = re.search(rb"[eE]", t)
-        nonzero_mantissa = digit is not None and (exponent is None or digit.start() < exponent.start())
+        nonzero_mantissa = digit is not None and (
+            exponent is None or digit.start() < exponent.start())
         if math.isinf(value) or (value == 0.0 and nonzero_mantissa):
             # Out of the range of a double: the program takes a nonzero mantissa as too large.
             value = math.inf if nonzero_mantissa else 0.0

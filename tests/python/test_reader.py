@@ -4,8 +4,8 @@
 import math
 import os
 import random
-import shutil
 
+import h5py
 import numpy as np
 import pytest
 import tessary
@@ -51,7 +51,8 @@ def test_the_header_and_channels_are_those_the_program_reads(recordings, kind):
 
 
 @pytest.mark.parametrize("kind", ["sdf", "tsd"])
-def test_values_are_those_of_the_export_to_tsd_and_time_those_of_the_csv(recordings, kind, tmp_path):
+def test_values_are_those_of_the_export_to_tsd_and_time_those_of_the_csv(recordings, kind,
+                                                                         tmp_path):
     path = recordings[kind]
     run_cli("export", path, "-o", tmp_path / "out.tsd", cwd=tmp_path)
     run_cli("export", path, "-o", tmp_path / "out.csv", cwd=tmp_path)
@@ -147,8 +148,6 @@ def test_a_cut_off_recording_holds_the_bursts_the_program_counts(recordings, kin
         out = tmp_path / "cut.h5"
         result = run_cli("export", path, "-o", out, "--yes", cwd=tmp_path, check=False)
         assert result.returncode == 0, result.stderr
-        import h5py
-
         with h5py.File(out) as h5:
             expected = int(h5.attrs["bursts"])
             rec = tessary.open(path)
@@ -229,8 +228,6 @@ def test_any_damage_to_a_header_is_read_as_the_program_reads_it(recordings, kind
             assert result.returncode == 1, f"case {case}: the program reads it"
             continue
         assert result.returncode == 0, f"case {case}: {result.stderr}"
-        import h5py
-
         with h5py.File(tmp_path / "x.h5") as h5:
             assert rec.bursts == int(h5.attrs["bursts"]), f"case {case}"
             assert rec.header["DataNum"] == int(h5.attrs["samples_per_burst"])
