@@ -277,10 +277,22 @@ Hdf5Export::Hdf5Export(const std::string& path, const RecordingSource& source, b
 
 // Each chunk of the burst is a run of whole time steps, so its bytes lie together in the
 // recording's block; the library placed the chunk when the file was created and never writes
-// it, since nothing is written through it.
+// it, since nothing is written through it. Chunks placed one after another are copied at once.
 void Hdf5Export::CopyBurst(std::int64_t k, const RecordedBurst& burst) {
     const Checker check(path_);
     const hsize_t stepBytes = chNum_ * 2;
+    std::int64_t from = burst.Offset;
+    std::int64_t to = 0;
+    std::int64_t bytes = 0;
+    const auto copy = [&] {
+        const int error = CopyFileRange(burst.File, from, out_.Descriptor(), to, bytes);
+        if (error == ENODATA) {
+            throw FileError(recording_, "the file ends inside burst " + std::to_string(k + 1));
+        }
+        if (error != 0) {
+            throw FileError(path_, std::string("cannot be written (") + std::strerror(error) + ")");
+        }
+    };
     for (hsize_t step = 0; step < dataNum_ && stepBytes > 0; step += chunkRows_) {
         const hsize_t steps = std::min(chunkRows_, dataNum_ - step);
         const hsize_t at[3] = {static_cast<hsize_t>(k), step, 0};
@@ -292,16 +304,19 @@ void Hdf5Export::CopyBurst(std::int64_t k, const RecordedBurst& burst) {
             throw FileError(path_, "cannot be written (a chunk of burst " + std::to_string(k + 1) +
                                        " has no place in the file)");
         }
-        const int error =
-            CopyFileRange(burst.File, burst.Offset + static_cast<std::int64_t>(step * stepBytes),
-                          out_.Descriptor(), static_cast<std::int64_t>(address),
-                          static_cast<std::int64_t>(steps * stepBytes));
-        if (error == ENODATA) {
-            throw FileError(recording_, "the file ends inside burst " + std::to_string(k + 1));
+        const auto place = static_cast<std::int64_t>(address);
+        if (bytes > 0 && place != to + bytes) {
+            copy();
+            from += bytes;
+            bytes = 0;
         }
-        if (error != 0) {
-            throw FileError(path_, std::string("cannot be written (") + std::strerror(error) + ")");
+        if (bytes == 0) {
+            to = place;
         }
+        bytes += static_cast<std::int64_t>(steps * stepBytes);
+    }
+    if (bytes > 0) {
+        copy();
     }
 }
 
