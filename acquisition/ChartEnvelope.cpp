@@ -1,168 +1,180 @@
 #include "acquisition/ChartEnvelope.h"
 
+#include "data/MeasurementParameters.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace tessary {
 
-ChartEnvelope::ChartEnvelope(int columns)
-    : columns_(static_cast<std::size_t>(std::max(columns, 1))) {}
+namespace {
 
-void ChartEnvelope::Clear() {
-    points_.clear();
-    std::fill(columns_.begin(), columns_.end(), Column{});
-    origin_ = 0.0;
-    width_ = 0.0;
-}
+constexpr int MaxColumnPixels = 1 << 16;
 
-void ChartEnvelope::SetColumns(int columns) {
-    columns_.assign(static_cast<std::size_t>(std::max(columns, 1)), Column{});
-    width_ = 0.0;
-    if (!points_.empty()) {
-        origin_ = points_.front().X;
-    }
-    for (const Point& p : points_) {
-        Place(p);
-    }
-}
+// The lowest and the highest point that fall into one pixel column.
+struct PixelBin {
+    ChartPoint Low;
+    ChartPoint High;
+    bool Empty = true;
 
-void ChartEnvelope::Append(double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-        return;
+    void Take(const ChartPoint& p) {
+        if (Empty) {
+            Low = High = p;
+            Empty = false;
+        } else if (p.Y < Low.Y) {
+            Low = p;
+        } else if (p.Y > High.Y) {
+            High = p;
+        }
     }
-    const Point p{x, y};
-    if (points_.empty()) {
-        origin_ = x;
-        minX_ = maxX_ = x;
-        minY_ = maxY_ = y;
-    } else {
-        const double minX = std::min(minX_, x);
-        const double maxX = std::max(maxX_, x);
-        const double minY = std::min(minY_, y);
-        const double maxY = std::max(maxY_, y);
-        // A span that overflows has no scale to draw it on.
-        if (!std::isfinite(maxX - minX) || !std::isfinite(maxY - minY)) {
+
+    void FlushInto(std::vector<ChartPoint>& out) {
+        if (Empty) {
             return;
         }
-        minX_ = minX;
-        maxX_ = maxX;
-        minY_ = minY;
-        maxY_ = maxY;
-    }
-    points_.push_back(p);
-    Place(p);
-}
-
-void ChartEnvelope::Append(std::span<const double> x, std::span<const double> y) {
-    const std::size_t n = std::min(x.size(), y.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        Append(x[i], y[i]);
-    }
-}
-
-void ChartEnvelope::Place(const Point& p) {
-    const double offset = p.X - origin_;
-    if (width_ == 0.0 && offset > 0.0) {
-        width_ = offset;
-    }
-    std::size_t column = 0;
-    if (width_ > 0.0 && offset > 0.0) {
-        if (offset >= width_ * static_cast<double>(columns_.size())) {
-            Widen(offset);
+        if (Low.X == High.X && Low.Y == High.Y) {
+            out.push_back(Low);
+        } else if (Low.X <= High.X) {
+            out.push_back(Low);
+            out.push_back(High);
+        } else {
+            out.push_back(High);
+            out.push_back(Low);
         }
-        const double c = std::floor(offset / width_);
-        column = std::min(static_cast<std::size_t>(c), columns_.size() - 1);
+        Empty = true;
     }
-    Take(columns_[column], p);
+};
+
+} // namespace
+
+ChartEnvelope::ChartEnvelope(int columns) {
+    Reset(columns);
 }
 
-void ChartEnvelope::Widen(double offset) {
-    const double count = static_cast<double>(columns_.size());
+int ChartEnvelope::ColumnsFor(int pixels) {
+    const int wanted = 2 * std::clamp(pixels, 1, MaxColumnPixels);
+    int columns = 1;
+    while (columns < wanted) {
+        columns *= 2;
+    }
+    return columns;
+}
+
+void ChartEnvelope::Reset(int columns) {
+    columns_.assign(static_cast<std::size_t>(std::max(columns, 1)), Column{});
+    shift_ = 0;
+    count_ = 0;
+    hasValues_ = false;
+    minValue_ = maxValue_ = 0;
+}
+
+void ChartEnvelope::Append(std::span<const std::int16_t> samples) {
+    const auto columns = static_cast<std::int64_t>(columns_.size());
+    std::size_t k = 0;
+    while (k < samples.size()) {
+        const std::int64_t first = count_;
+        if ((first >> shift_) >= columns) {
+            Widen(first >> shift_);
+        }
+        const std::int64_t width = ColumnWidth();
+        // The samples of this call that fall into the same column.
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
+            static_cast<std::int64_t>(samples.size() - k), width - (first & (width - 1))));
+        Column& column = columns_[static_cast<std::size_t>(first >> shift_)];
+        for (std::size_t j = 0; j < n; ++j) {
+            const std::int16_t v = samples[k + j];
+            if (v == ErrorValue) {
+                continue;
+            }
+            const std::int64_t index = first + static_cast<std::int64_t>(j);
+            if (column.Empty()) {
+                column = {v, v, index, index};
+            } else if (v < column.Min) {
+                column.Min = v;
+                column.MinIndex = index;
+            } else if (v > column.Max) {
+                column.Max = v;
+                column.MaxIndex = index;
+            }
+        }
+        if (!column.Empty()) {
+            minValue_ = hasValues_ ? std::min(minValue_, column.Min) : column.Min;
+            maxValue_ = hasValues_ ? std::max(maxValue_, column.Max) : column.Max;
+            hasValues_ = true;
+        }
+        count_ += static_cast<std::int64_t>(n);
+        k += n;
+    }
+}
+
+void ChartEnvelope::Widen(std::int64_t column) {
     int doublings = 0;
-    while (offset >= width_ * count) {
-        width_ *= 2.0;
+    const auto columns = static_cast<std::int64_t>(columns_.size());
+    while ((column >> doublings) >= columns) {
         ++doublings;
     }
+    shift_ += doublings;
     std::vector<Column> merged(columns_.size());
     for (std::size_t c = 0; c < columns_.size(); ++c) {
-        const std::size_t target = doublings >= 63 ? 0 : c >> doublings;
-        Merge(merged[target], columns_[c]);
+        const Column& from = columns_[c];
+        if (from.Empty()) {
+            continue;
+        }
+        // Columns are merged from left to right, so on a tie the earlier sample stays.
+        Column& into = merged[c >> doublings];
+        if (into.Empty()) {
+            into = from;
+            continue;
+        }
+        if (from.Min < into.Min) {
+            into.Min = from.Min;
+            into.MinIndex = from.MinIndex;
+        }
+        if (from.Max > into.Max) {
+            into.Max = from.Max;
+            into.MaxIndex = from.MaxIndex;
+        }
     }
     columns_.swap(merged);
 }
 
-void ChartEnvelope::Merge(Column& into, const Column& from) {
-    if (from.Empty) {
-        return;
-    }
-    if (into.Empty) {
-        into = from;
-        return;
-    }
-    if (from.Min.Y < into.Min.Y) {
-        into.Min = from.Min;
-    }
-    if (from.Max.Y > into.Max.Y) {
-        into.Max = from.Max;
-    }
-}
-
-void ChartEnvelope::Take(Column& column, const Point& p) {
-    if (column.Empty) {
-        column.Min = column.Max = p;
-        column.Empty = false;
-        return;
-    }
-    if (p.Y < column.Min.Y) {
-        column.Min = p;
-    }
-    if (p.Y > column.Max.Y) {
-        column.Max = p;
-    }
-}
-
-void ChartEnvelope::PlotPoints(int pixels, std::vector<Point>& out) const {
+void ChartEnvelope::Plot(int pixels, double xFrom, double xTo, const SampleScale& scale,
+                         std::vector<ChartPoint>& out) const {
     out.clear();
-    if (points_.empty()) {
-        return;
-    }
     const int bins = std::max(pixels, 1);
-    const double range = maxX_ - minX_;
-    const double scale = range > 0.0 ? bins / range : 0.0;
-    Column bin;
+    const double span = xTo - xFrom;
+    const double perX = span > 0.0 && std::isfinite(span) ? bins / span : 0.0;
+    PixelBin bin;
     int binPixel = -1;
-    const auto flush = [&out, &bin] {
-        if (bin.Empty) {
+    const auto add = [&](std::int64_t index, std::int16_t value) {
+        const ChartPoint p{static_cast<double>(index) * scale.XStep, scale.A * value + scale.B};
+        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) {
             return;
         }
-        const bool single = bin.Min.X == bin.Max.X && bin.Min.Y == bin.Max.Y;
-        if (single) {
-            out.push_back(bin.Min);
-        } else if (bin.Min.X <= bin.Max.X) {
-            out.push_back(bin.Min);
-            out.push_back(bin.Max);
-        } else {
-            out.push_back(bin.Max);
-            out.push_back(bin.Min);
-        }
-        bin = Column{};
-    };
-    for (std::size_t c = 0; c < columns_.size(); ++c) {
-        const Column& column = columns_[c];
-        if (column.Empty) {
-            continue;
-        }
-        const double start = origin_ + static_cast<double>(c) * width_;
-        const double position = std::floor((start - minX_) * scale);
+        const double position = std::floor((p.X - xFrom) * perX);
         const int pixel =
             position > 0.0 ? static_cast<int>(std::min<double>(position, bins - 1)) : 0;
         if (pixel != binPixel) {
-            flush();
+            bin.FlushInto(out);
             binPixel = pixel;
         }
-        Merge(bin, column);
+        bin.Take(p);
+    };
+    for (const Column& column : columns_) {
+        if (column.Empty()) {
+            continue;
+        }
+        if (column.MinIndex == column.MaxIndex) {
+            add(column.MinIndex, column.Min);
+        } else if (column.MinIndex < column.MaxIndex) {
+            add(column.MinIndex, column.Min);
+            add(column.MaxIndex, column.Max);
+        } else {
+            add(column.MaxIndex, column.Max);
+            add(column.MinIndex, column.Min);
+        }
     }
-    flush();
+    bin.FlushInto(out);
 }
 
 } // namespace tessary

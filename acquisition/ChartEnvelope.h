@@ -1,77 +1,92 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
 namespace tessary {
 
-// The points of one chart series and their min/max envelope over a fixed number of columns.
+// Where a sample is drawn: sample i at x = i × XStep, a stored value s at y = A·s + B.
+struct SampleScale {
+    double XStep = 1.0;
+    double A = 1.0;
+    double B = 0.0;
+};
+
+// A point of a chart's line, in the chart's units (x time, y engineering value).
+struct ChartPoint {
+    double X = 0.0;
+    double Y = 0.0;
+};
+
+// The min/max envelope of one channel's stored samples (int16; ErrorValue marks a missing
+// sample, which is never drawn) over a fixed number of columns, so that its memory follows
+// the chart's width and not the number of samples.
 //
-// Points arrive with ascending x. Column c covers x from Origin() + c × ColumnWidth() up to
-// the next column; the first two distinct x values make the first column width, and when a
-// point falls beyond the last column the width doubles as often as needed, merging
-// neighbouring columns, so that an append costs O(1) amortised whatever the number of points.
-// Points that cannot be drawn are dropped: those with a non-finite coordinate, and those
-// that would stretch the x or y extent beyond the largest double.
+// Samples arrive in order, index 0 first. Column c holds samples c × ColumnWidth() up to the
+// next column; the width starts at one sample and doubles, merging neighbouring columns, when
+// a sample falls beyond the last column, so an append costs O(1) amortised. Each column keeps
+// its smallest and largest value with the index of their first occurrence, so the envelope
+// keeps every spike. The samples themselves stay with their owner, which feeds them again
+// (Reset, then Append) when the column count changes.
 class ChartEnvelope {
 public:
-    struct Point {
-        double X = 0.0;
-        double Y = 0.0;
-    };
     struct Column {
-        Point Min; // the first point with the column's smallest y
-        Point Max; // the first point with the column's largest y
-        bool Empty = true;
+        std::int16_t Min = 0;
+        std::int16_t Max = 0;
+        std::int64_t MinIndex = -1; // -1: no value in the column
+        std::int64_t MaxIndex = -1;
+
+        bool Empty() const { return MinIndex < 0; }
     };
 
     explicit ChartEnvelope(int columns = 1);
 
-    // Drops every point; the column count stays.
-    void Clear();
+    // The column count for a plot `pixels` wide: the smallest power of two of at least twice
+    // the width, so that the columns in use always outnumber the pixels and small changes of
+    // the width need no rebuild.
+    static int ColumnsFor(int pixels);
 
-    // Changes the column count (at least 1) and rebuilds the envelope from the points.
-    void SetColumns(int columns);
+    // Forgets every sample and sets the column count (at least 1).
+    void Reset(int columns);
 
-    void Append(double x, double y);
-    // Appends the pairs of the shorter span's length.
-    void Append(std::span<const double> x, std::span<const double> y);
+    // The next samples, following those appended so far.
+    void Append(std::span<const std::int16_t> samples);
 
-    std::size_t Size() const { return points_.size(); }
-    bool Empty() const { return points_.empty(); }
+    // Samples appended, missing ones included.
+    std::int64_t Count() const { return count_; }
+    // False while no sample with a value has arrived.
+    bool HasValues() const { return hasValues_; }
+    // Smallest and largest stored value; meaningful only when HasValues().
+    std::int16_t MinValue() const { return minValue_; }
+    std::int16_t MaxValue() const { return maxValue_; }
 
     int Columns() const { return static_cast<int>(columns_.size()); }
+    std::int64_t ColumnWidth() const { return std::int64_t{1} << shift_; }
     const std::vector<Column>& ColumnData() const { return columns_; }
-    double Origin() const { return origin_; }
-    double ColumnWidth() const { return width_; } // 0 while all points share one x
 
-    // Extent of the points; meaningful only when not Empty().
-    double MinX() const { return minX_; }
-    double MaxX() const { return maxX_; }
-    double MinY() const { return minY_; }
-    double MaxY() const { return maxY_; }
+    // Bytes this envelope holds.
+    std::size_t HeldBytes() const { return columns_.capacity() * sizeof(Column); }
 
-    // Replaces `out` with the line for a plot `pixels` wide spanning MinX() to MaxX(): for
-    // each pixel column the smallest and the largest point of the columns that begin in it,
-    // in x order, one point when both are the same. At most 2 × pixels points; with at least
-    // as many columns in use as pixels, no point is drawn more than a pixel from its place.
-    void PlotPoints(int pixels, std::vector<Point>& out) const;
+    // Replaces `out` with the line for a plot `pixels` wide whose x axis runs from xFrom to
+    // xTo: every column's smallest and largest value drawn at its own sample's place, and of
+    // the points that fall into one pixel column only the lowest and the highest, in x order
+    // (one point when they are the same). At most 2 × pixels points, ascending in x; points
+    // whose y is not finite are left out. With more columns in use than pixels, every sample
+    // lies within the drawn values of its own pixel or of a neighbouring one.
+    void Plot(int pixels, double xFrom, double xTo, const SampleScale& scale,
+              std::vector<ChartPoint>& out) const;
 
 private:
-    void Place(const Point& p);
-    void Widen(double offset);
-    static void Merge(Column& into, const Column& from);
-    static void Take(Column& column, const Point& p);
+    void Widen(std::int64_t column);
 
-    std::vector<Point> points_;
     std::vector<Column> columns_;
-    double origin_ = 0.0;
-    double width_ = 0.0;
-    double minX_ = 0.0;
-    double maxX_ = 0.0;
-    double minY_ = 0.0;
-    double maxY_ = 0.0;
+    int shift_ = 0; // the column width is 2^shift_ samples
+    std::int64_t count_ = 0;
+    bool hasValues_ = false;
+    std::int16_t minValue_ = 0;
+    std::int16_t maxValue_ = 0;
 };
 
 } // namespace tessary

@@ -10,11 +10,9 @@
 #include "data/Dialogs.h"
 #include "data/TFrmSDFdata.h"
 
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace tessary {
 
@@ -103,9 +101,6 @@ private:
     double waitEnd_ = 0.0;
     bool inPass_ = false;
     std::chrono::microseconds drainSlice_{4000};
-    // Chart points of one fetch, per plotted channel.
-    std::array<std::vector<double>, 4> chartX_;
-    std::array<std::vector<double>, 4> chartY_;
 };
 
 } // namespace tessary

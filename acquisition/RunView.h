@@ -1,6 +1,6 @@
 #pragma once
 
-#include <span>
+#include <cstdint>
 #include <string>
 
 namespace tessary {
@@ -24,10 +24,9 @@ public:
 
     // Shows the charts for the record's ChNum, sets their titles and clears the series.
     virtual void SetupCharts() = 0;
-    // Appends points to series 0 to 3 (channels 0 to 3); x in the display unit, y the
-    // engineering value. x ascends within a burst.
-    virtual void AppendChartPoints(int series, std::span<const double> x,
-                                   std::span<const double> y) = 0;
+    // Scans 0 to scans - 1 of the running burst are converted: their stored values stand in
+    // the record's Samples, from which the charts of channels 0 to 3 draw.
+    virtual void ShowConvertedScans(std::int32_t scans) = 0;
     // Lays the charts out for the record's ChNum.
     virtual void Panel2Resize() = 0;
 };

@@ -1,152 +1,272 @@
 #include "acquisition/ui/StripChart.h"
 
-#include <QChart>
-#include <QGraphicsLayout>
-#include <QLegend>
-#include <QLineSeries>
-#include <QList>
-#include <QPen>
-#include <QPointF>
-#include <QValueAxis>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace tessary {
 
 namespace {
 
-// Range for an axis over [low, high]; a single value gets a margin so that it is drawn
-// inside the plot.
-void SetAxisRange(QValueAxis* axis, double low, double high) {
-    if (high > low) {
-        axis->setRange(low, high);
-        return;
-    }
-    const double margin = low == 0.0 ? 1.0 : std::fabs(low) * 0.1;
-    axis->setRange(low - margin, high + margin);
+constexpr int Pad = 2;
+constexpr int TickLength = 3;
+constexpr int LabelGap = 2; // between a value label and its tick
+
+QStaticText PreparedText(const QString& text, const QFont& font) {
+    QStaticText prepared(text);
+    prepared.setTextFormat(Qt::PlainText);
+    prepared.setPerformanceHint(QStaticText::AggressiveCaching);
+    prepared.prepare(QTransform(), font);
+    return prepared;
 }
 
 } // namespace
 
-StripChart::StripChart(const QString& chartName, const QString& seriesName, QWidget* parent)
-    : QChartView(parent), chart_(new QChart), series_(new QLineSeries(chart_)),
-      axisX_(new QValueAxis(chart_)), axisY_(new QValueAxis(chart_)) {
+StripChart::StripChart(const QString& chartName, QWidget* parent) : QWidget(parent) {
     setObjectName(chartName);
-    chart_->setObjectName(chartName);
-    series_->setObjectName(seriesName);
-    series_->setName(seriesName);
-    series_->setPen(QPen(Qt::red));
-    series_->setPointsVisible(false);
-    chart_->addSeries(series_);
-    // Up to five significant digits, without the fixed one decimal Qt Charts shows by default.
-    axisX_->setLabelFormat(QStringLiteral("%.5g"));
-    axisY_->setLabelFormat(QStringLiteral("%.5g"));
-    chart_->addAxis(axisX_, Qt::AlignBottom);
-    chart_->addAxis(axisY_, Qt::AlignLeft);
-    series_->attachAxis(axisX_);
-    series_->attachAxis(axisY_);
-    chart_->legend()->hide();
-    chart_->setBackgroundBrush(Qt::white);
-    chart_->setBackgroundRoundness(0);
-    chart_->setAnimationOptions(QChart::NoAnimation);
-    // The panel decides the size: with many channels the charts get small, and the view
-    // would otherwise grow to the chart's minimum and overlap its neighbour.
-    chart_->setMinimumSize(0.0, 0.0);
-    chart_->setMargins(QMargins(4, 2, 8, 2));
-    if (chart_->layout() != nullptr) {
-        chart_->layout()->setContentsMargins(0, 0, 0, 0);
-    }
-    setBackgroundBrush(Qt::white);
-    setRenderHint(QPainter::Antialiasing, false);
-    setChart(chart_);
-    ResetAxes();
+    // Every pixel is painted, so Qt need not clear the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // The panel decides the size: with many channels the charts get small.
+    setMinimumSize(0, 0);
 }
 
 void StripChart::SetTitles(const QString& title, const QString& leftTitle,
                            const QString& bottomTitle) {
-    chart_->setTitle(title);
-    axisY_->setTitleText(leftTitle);
-    axisX_->setTitleText(bottomTitle);
+    title_ = PreparedText(title, font());
+    leftTitle_ = PreparedText(leftTitle, font());
+    bottomTitle_ = PreparedText(bottomTitle, font());
+    InvalidateLayout();
 }
 
-void StripChart::ClearPoints() {
-    envelope_.Clear();
-    series_->clear();
-    ResetAxes();
-    dirty_ = false;
+void StripChart::Reset(const SampleScale& scale) {
+    scale_ = scale;
+    envelope_.Reset(envelope_.Columns());
+    line_.clear();
+    InvalidateLayout();
 }
 
-void StripChart::AppendPoints(std::span<const double> x, std::span<const double> y) {
-    envelope_.Append(x, y);
-    MarkDirty();
+void StripChart::SetSamples(std::span<const std::int16_t> samples) {
+    const int columns = ChartEnvelope::ColumnsFor(width());
+    const auto count = static_cast<std::int64_t>(samples.size());
+    if (columns != envelope_.Columns() || count < envelope_.Count()) {
+        envelope_.Reset(columns);
+    }
+    if (count > envelope_.Count()) {
+        envelope_.Append(samples.subspan(static_cast<std::size_t>(envelope_.Count())));
+    }
 }
 
-void StripChart::Refresh() {
-    if (!dirty_) {
+int StripChart::WantedLeftMargin() {
+    double low = 0.0;
+    double high = 1.0;
+    if (envelope_.HasValues()) {
+        const double a = scale_.A * envelope_.MinValue() + scale_.B;
+        const double b = scale_.A * envelope_.MaxValue() + scale_.B;
+        low = std::min(a, b);
+        high = std::max(a, b);
+    }
+    const double room = LineHeight() + 2.0;
+    yTicks_ = FitAxis(yMemo_, yTicks_, low, high, height() - TopMargin() - BottomMargin(),
+                      [room](const std::vector<std::string>&) { return room; });
+    const int unit = leftTitle_.text().isEmpty() ? 0 : LineHeight() + Pad;
+    // One pixel more than the estimate, in case the font kerns the digits apart.
+    return Pad + unit + static_cast<int>(std::ceil(WidestLabel(yTicks_.Labels))) + 1 + LabelGap +
+           TickLength;
+}
+
+void StripChart::Arrange(int leftMargin) {
+    Lay(leftMargin);
+    update();
+}
+
+void StripChart::Lay(int leftMargin) {
+    leftMargin_ = leftMargin;
+    const int top = TopMargin();
+    plot_ = QRect(leftMargin, top, std::max(width() - leftMargin - RightMargin(), 0),
+                  std::max(height() - top - BottomMargin(), 0));
+    const double scans = envelope_.Count() > 1 ? static_cast<double>(envelope_.Count() - 1) : 1.0;
+    const double gap = 2.0 * fontMetrics().averageCharWidth();
+    xTicks_ = FitAxis(
+        xMemo_, xTicks_, 0.0, scans * scale_.XStep, plot_.width(),
+        [this, gap](const std::vector<std::string>& labels) { return gap + WidestLabel(labels); });
+    KeepOnlyCurrentLabels();
+    envelope_.Plot(plot_.width(), xTicks_.Min, xTicks_.Max, scale_, line_);
+    arrangedSize_ = size();
+}
+
+QPointF StripChart::ToPixel(const ChartPoint& p) const {
+    const double x = (p.X - xTicks_.Min) / (xTicks_.Max - xTicks_.Min);
+    const double y = (p.Y - yTicks_.Min) / (yTicks_.Max - yTicks_.Min);
+    return {plot_.left() + x * (plot_.width() - 1), plot_.bottom() - y * (plot_.height() - 1)};
+}
+
+void StripChart::paintEvent(QPaintEvent*) {
+    const auto start = std::chrono::steady_clock::now();
+    if (size() != arrangedSize_) {
+        Lay(leftMargin_); // a resize that the owner has not arranged yet
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    const int line = LineHeight();
+    if (!title_.text().isEmpty()) {
+        painter.drawStaticText(QPointF(plot_.center().x() - title_.size().width() / 2.0, Pad),
+                               title_);
+    }
+    if (plot_.width() > 1 && plot_.height() > 1) {
+        painter.setPen(QColor(0xdd, 0xdd, 0xdd));
+        for (const double v : yTicks_.Values) {
+            const int y = static_cast<int>(std::lround(ToPixel({xTicks_.Min, v}).y()));
+            painter.drawLine(plot_.left(), y, plot_.right(), y);
+        }
+        for (const double v : xTicks_.Values) {
+            const int x = static_cast<int>(std::lround(ToPixel({v, yTicks_.Min}).x()));
+            painter.drawLine(x, plot_.top(), x, plot_.bottom());
+        }
+        painter.setPen(Qt::gray);
+        painter.drawRect(plot_.adjusted(0, 0, -1, -1));
+
+        painter.setPen(Qt::black);
+        for (std::size_t i = 0; i < yTicks_.Values.size(); ++i) {
+            const int y =
+                static_cast<int>(std::lround(ToPixel({xTicks_.Min, yTicks_.Values[i]}).y()));
+            painter.drawLine(plot_.left() - TickLength, y, plot_.left() - 1, y);
+            const QStaticText& text = Label(yTicks_.Labels[i]);
+            painter.drawStaticText(
+                QPointF(plot_.left() - TickLength - LabelGap - text.size().width(),
+                        y - text.size().height() / 2.0),
+                text);
+        }
+        const int labelTop = plot_.bottom() + 1 + TickLength;
+        for (std::size_t i = 0; i < xTicks_.Values.size(); ++i) {
+            const int x =
+                static_cast<int>(std::lround(ToPixel({xTicks_.Values[i], yTicks_.Min}).x()));
+            painter.drawLine(x, plot_.bottom() + 1, x, plot_.bottom() + TickLength);
+            const QStaticText& text = Label(xTicks_.Labels[i]);
+            const double w = text.size().width();
+            painter.drawStaticText(QPointF(std::clamp(x - w / 2.0, 0.0, width() - w), labelTop),
+                                   text);
+        }
+        if (!bottomTitle_.text().isEmpty()) {
+            painter.drawStaticText(
+                QPointF(plot_.center().x() - bottomTitle_.size().width() / 2.0, labelTop + line),
+                bottomTitle_);
+        }
+        if (!leftTitle_.text().isEmpty()) {
+            painter.save();
+            painter.translate(Pad, plot_.center().y() + leftTitle_.size().width() / 2.0);
+            painter.rotate(-90.0);
+            painter.drawStaticText(QPointF(0.0, 0.0), leftTitle_);
+            painter.restore();
+        }
+
+        pixels_.clear();
+        for (const ChartPoint& p : line_) {
+            pixels_.append(ToPixel(p));
+        }
+        painter.setClipRect(plot_);
+        painter.setPen(QPen(Qt::red, 0));
+        if (pixels_.size() == 1) {
+            painter.drawPoint(pixels_.front());
+        } else {
+            painter.drawPolyline(pixels_);
+        }
+    }
+    ++paints_;
+    paintMs_ +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+void StripChart::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        labels_.clear();
+        advances_.clear();
+        SetTitles(title_.text(), leftTitle_.text(), bottomTitle_.text());
+    }
+}
+
+const QStaticText& StripChart::Label(const std::string& text) {
+    const auto found = labels_.find(text);
+    if (found != labels_.end()) {
+        return found->second;
+    }
+    return labels_.emplace(text, PreparedText(QString::fromStdString(text), font())).first->second;
+}
+
+double StripChart::WidestLabel(const std::vector<std::string>& labels) {
+    if (advances_.empty()) {
+        const QFontMetricsF metrics(font());
+        advances_.resize(128);
+        for (char c = ' '; c < 127; ++c) {
+            advances_[static_cast<std::size_t>(c)] = metrics.horizontalAdvance(QChar(c));
+        }
+    }
+    double widest = 0.0;
+    for (const std::string& label : labels) {
+        double width = 0.0;
+        for (const char c : label) {
+            width += advances_[static_cast<unsigned char>(c) & 127];
+        }
+        widest = std::max(widest, width);
+    }
+    return widest;
+}
+
+void StripChart::KeepOnlyCurrentLabels() {
+    if (labels_.size() <= xTicks_.Labels.size() + yTicks_.Labels.size()) {
         return;
     }
-    dirty_ = false;
-    const int columns = ColumnsForWidth(width());
-    if (columns != envelope_.Columns()) {
-        envelope_.SetColumns(columns);
+    std::unordered_map<std::string, QStaticText> kept;
+    for (const auto* labels : {&xTicks_.Labels, &yTicks_.Labels}) {
+        for (const std::string& label : *labels) {
+            const auto found = labels_.find(label);
+            if (found != labels_.end()) {
+                kept.insert(*found);
+            }
+        }
     }
-    // Each axis change redraws the series' line; without points that costs nothing, so the
-    // line is built once, for the new ranges, by the replace below.
-    series_->clear();
-    if (envelope_.Empty()) {
-        ResetAxes();
-    } else {
-        SetAxisRange(axisX_, envelope_.MinX(), envelope_.MaxX());
-        SetAxisRange(axisY_, envelope_.MinY(), envelope_.MaxY());
-    }
-    // The new ranges may change the width of the axis labels and so the plot's width.
-    if (chart_->layout() != nullptr) {
-        chart_->layout()->activate();
-    }
-    envelope_.PlotPoints(PlotPixels(), plot_);
-    QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(plot_.size()));
-    for (const ChartEnvelope::Point& p : plot_) {
-        points.append(QPointF(p.X, p.Y));
-    }
-    series_->replace(points);
+    labels_.swap(kept);
 }
 
-int StripChart::ColumnsForWidth(int width) {
-    const int wanted = 2 * std::clamp(width, 1, 1 << 16);
-    int columns = 1;
-    while (columns < wanted) {
-        columns *= 2;
+AxisTicks StripChart::FitAxis(AxisMemo& memo, const AxisTicks& current, double low, double high,
+                              double length, const AxisScale::LabelRoom& room) {
+    // Data only grows within a burst: while it stays inside the ticks chosen for a smaller
+    // range on the same length, a larger range cannot want a finer step.
+    if (memo.Valid && memo.Length == length && low <= memo.Low && high >= memo.High &&
+        low >= current.Min && high <= current.Max) {
+        return current;
     }
-    return columns;
+    // A single value is widened to a margin that says nothing about the next data.
+    memo = {high > low, low, high, length};
+    return AxisScale::Fit(low, high, length, room);
 }
 
-void StripChart::resizeEvent(QResizeEvent* event) {
-    QChartView::resizeEvent(event);
-    if (!envelope_.Empty()) {
-        MarkDirty();
-    }
+int StripChart::LineHeight() const {
+    return fontMetrics().height();
 }
 
-int StripChart::PlotPixels() const {
-    const double plotWidth = chart_->plotArea().width();
-    if (plotWidth >= 1.0) {
-        return static_cast<int>(plotWidth);
-    }
-    return std::max(width(), 1);
+int StripChart::TopMargin() const {
+    return title_.text().isEmpty() ? Pad + (LineHeight() + 1) / 2 : Pad + LineHeight() + Pad;
 }
 
-void StripChart::MarkDirty() {
-    if (!dirty_) {
-        dirty_ = true;
-        emit Changed();
-    }
+int StripChart::BottomMargin() const {
+    return TickLength + LineHeight() + (bottomTitle_.text().isEmpty() ? 0 : LineHeight()) + Pad;
 }
 
-void StripChart::ResetAxes() {
-    axisX_->setRange(0.0, 1.0);
-    axisY_->setRange(0.0, 1.0);
+int StripChart::RightMargin() const {
+    return 2 * fontMetrics().averageCharWidth() + Pad;
+}
+
+void StripChart::InvalidateLayout() {
+    xMemo_.Valid = false;
+    yMemo_.Valid = false;
+    arrangedSize_ = QSize();
+    update();
 }
 
 } // namespace tessary

@@ -1,62 +1,118 @@
 #pragma once
 
+#include "acquisition/AxisScale.h"
 #include "acquisition/ChartEnvelope.h"
 
-#include <QChartView>
+#include <QPolygonF>
+#include <QStaticText>
+#include <QWidget>
 
+#include <cstdint>
 #include <span>
+#include <string>
+#include <unordered_map>
 #include <vector>
-
-class QChart;
-class QLineSeries;
-class QValueAxis;
 
 namespace tessary {
 
-// One chart of the waveform display: a line series (red, no point marks, no legend, white
-// background) on two value axes. Its points live in a ChartEnvelope; Refresh hands the series
-// at most two points per pixel column of the plot and scales both axes to the points.
-class StripChart : public QChartView {
+// One chart of stored samples against time: a red line on a white plot with value and time
+// axes at round ticks, the channel's name above, its unit at the left and an optional title
+// under the time axis. The axes scale themselves to the samples, rounded out to the ticks.
+//
+// The chart keeps no copy of the samples: SetSamples brings a min/max envelope of a few
+// columns per pixel up to date, and the line drawn holds at most two points per pixel column.
+// Its owner hands it the samples again after a resize (ChartPanel does), so that the envelope
+// can be rebuilt for the new width. Laying out runs in two steps, WantedLeftMargin and
+// Arrange, so that stacked charts can share one left edge; Refresh does both for a chart on
+// its own. Texts are laid out once per distinct label and reused while the label stays.
+class StripChart : public QWidget {
     Q_OBJECT
 
 public:
-    StripChart(const QString& chartName, const QString& seriesName, QWidget* parent = nullptr);
+    explicit StripChart(const QString& chartName, QWidget* parent = nullptr);
+
+    // The channel's name above the plot, its unit at the left, the title under the time axis.
+    void SetTitles(const QString& title, const QString& leftTitle, const QString& bottomTitle);
+    QString Title() const { return title_.text(); }
+    QString LeftTitle() const { return leftTitle_.text(); }
+    QString BottomTitle() const { return bottomTitle_.text(); }
+
+    // Forgets the samples; later samples are drawn with `scale`.
+    void Reset(const SampleScale& scale);
+    const SampleScale& Scale() const { return scale_; }
+
+    // The samples so far, index 0 first (stored values; ErrorValue marks a missing one). The
+    // envelope takes those it has not seen, or is rebuilt from all of them when they are fewer
+    // than before or the chart's width wants another column count. Nothing of the span is
+    // kept after the call.
+    void SetSamples(std::span<const std::int16_t> samples);
+
+    // The left margin that the value labels and the unit need at the current height.
+    int WantedLeftMargin();
+    // Lays the plot out with the given left margin, picks the time ticks, builds the line and
+    // asks for a repaint.
+    void Arrange(int leftMargin);
+    void Refresh() { Arrange(WantedLeftMargin()); }
 
     const ChartEnvelope& Envelope() const { return envelope_; }
+    const AxisTicks& ValueTicks() const { return yTicks_; }
+    const AxisTicks& TimeTicks() const { return xTicks_; }
+    // The line in the chart's units, ascending in time.
+    const std::vector<ChartPoint>& Line() const { return line_; }
+    QRect PlotArea() const { return plot_; }
+    // Where a point in the chart's units lies on the widget.
+    QPointF ToPixel(const ChartPoint& p) const;
 
-    void SetTitles(const QString& title, const QString& leftTitle, const QString& bottomTitle);
-
-    void ClearPoints();
-    void AppendPoints(std::span<const double> x, std::span<const double> y);
-
-    bool Dirty() const { return dirty_; }
-    // Updates the series and the axes when points changed since the last refresh.
-    void Refresh();
-
-    // Columns of the envelope for a view `width` pixels wide: the smallest power of two of
-    // at least twice the width, so that the points cover at least `width` columns and small
-    // resizes need no rebuild.
-    static int ColumnsForWidth(int width);
-
-signals:
-    // Points changed after a refresh: the chart wants the next one.
-    void Changed();
+    // Paint events so far and the time spent in them.
+    std::int64_t Paints() const { return paints_; }
+    double PaintMs() const { return paintMs_; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    int PlotPixels() const;
-    void MarkDirty();
-    void ResetAxes();
+    // Ticks already chosen for the same axis length stay while the data stays within them.
+    struct AxisMemo {
+        bool Valid = false;
+        double Low = 0.0;
+        double High = 0.0;
+        double Length = 0.0;
+    };
 
-    QChart* chart_;
-    QLineSeries* series_;
-    QValueAxis* axisX_;
-    QValueAxis* axisY_;
+    // Arrange without asking for a repaint.
+    void Lay(int leftMargin);
+    const QStaticText& Label(const std::string& text);
+    // The width of the widest label, from the advances of its characters: the search for a
+    // step tries many labels, and laying each out as text would cost more than the frame.
+    double WidestLabel(const std::vector<std::string>& labels);
+    void KeepOnlyCurrentLabels();
+    AxisTicks FitAxis(AxisMemo& memo, const AxisTicks& current, double low, double high,
+                      double length, const AxisScale::LabelRoom& room);
+    int LineHeight() const;
+    int TopMargin() const;
+    int BottomMargin() const;
+    int RightMargin() const;
+    void InvalidateLayout();
+
+    SampleScale scale_;
     ChartEnvelope envelope_;
-    std::vector<ChartEnvelope::Point> plot_;
-    bool dirty_ = false;
+    std::vector<ChartPoint> line_;
+    QPolygonF pixels_;
+    AxisTicks xTicks_;
+    AxisTicks yTicks_;
+    AxisMemo xMemo_;
+    AxisMemo yMemo_;
+    QRect plot_;
+    QSize arrangedSize_;
+    int leftMargin_ = 0;
+    QStaticText title_;
+    QStaticText leftTitle_;
+    QStaticText bottomTitle_;
+    std::unordered_map<std::string, QStaticText> labels_;
+    std::vector<double> advances_; // of the ASCII characters in the chart's font
+    std::int64_t paints_ = 0;
+    double paintMs_ = 0.0;
 };
 
 } // namespace tessary

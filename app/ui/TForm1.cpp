@@ -12,6 +12,7 @@
 #include "app/ui/AnalysisProgramCommand.h"
 #include "app/ui/CardMessageEvent.h"
 #include "app/ui/HelpCommands.h"
+#include "app/ui/PacedText.h"
 #include "app/ui/QtStrings.h"
 #include "app/ui/TAboutBox.h"
 #include "data/DateTime.h"

@@ -18,7 +18,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -50,6 +49,7 @@ class RunControl;
 class TAboutBox;
 class TFrmProgress;
 class OldFormatUpgrade;
+class PacedText;
 
 // The main window: the measurement's settings in its controls, the charts of the running
 // burst, the menus, and the start-up sequence. Its work is split by job: TForm1.cpp (start-up,
@@ -115,8 +115,7 @@ public:
     void DisableMenus() override;
     void EnableMenus() override;
     void SetupCharts() override;
-    void AppendChartPoints(int series, std::span<const double> x,
-                           std::span<const double> y) override;
+    void ShowConvertedScans(std::int32_t scans) override;
     void Panel2Resize() override;
 
     // Controls, named as the window names them.
@@ -203,6 +202,8 @@ private:
     std::unique_ptr<TFrmProgress> progress_;
     std::unique_ptr<OldFormatUpgrade> upgrader_;
     ChartPanel* chartPanel_ = nullptr;
+    // EditTime as a run writes it: at most as often as the charts are drawn.
+    std::unique_ptr<PacedText> editTimeText_;
     std::unique_ptr<HelpCommands> help_;
     std::unique_ptr<AnalysisProgramCommand> analysis_;
     QButtonGroup* fileTypeButtons_ = nullptr;

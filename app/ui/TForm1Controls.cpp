@@ -3,6 +3,7 @@
 #include "app/ui/TForm1.h"
 
 #include "acquisition/ui/ChartPanel.h"
+#include "app/ui/PacedText.h"
 #include "texts/Texts.h"
 
 #include <QAction>
@@ -273,6 +274,7 @@ QWidget* TForm1::BuildRunGroup() {
     BtnAdStop->setObjectName(QStringLiteral("BtnAdStop"));
     EditPresentStatus = NamedEdit("EditPresentStatus", {}, GroupBox2);
     EditTime = NamedEdit("EditTime", {}, GroupBox2);
+    editTimeText_ = std::make_unique<PacedText>(*EditTime, ChartPanel::RefreshIntervalMs);
     for (QLineEdit* edit : {EditPresentStatus, EditTime}) {
         edit->setReadOnly(true);
         edit->setFocusPolicy(Qt::NoFocus);

@@ -3,6 +3,7 @@
 
 #include "acquisition/RunControl.h"
 #include "acquisition/ui/ChartPanel.h"
+#include "app/ui/PacedText.h"
 #include "app/ui/QtStrings.h"
 
 #include <QLineEdit>
@@ -28,7 +29,7 @@ void TForm1::SetEditPresentStatus(const std::string& text) {
 }
 
 void TForm1::SetEditTime(const std::string& text) {
-    EditTime->setText(Q(text));
+    editTimeText_->Set(text);
 }
 
 void TForm1::SetTextStatus(const std::string& text) {
@@ -48,11 +49,11 @@ void TForm1::SetBtnAdStopEnabled(bool enabled) {
 }
 
 void TForm1::SetupCharts() {
-    chartPanel_->SetupCharts(settings_.DisplayUnitName);
+    chartPanel_->SetupCharts(settings_.DisplayUnitName, settings_.DisplayInterval);
 }
 
-void TForm1::AppendChartPoints(int series, std::span<const double> x, std::span<const double> y) {
-    chartPanel_->AppendPoints(series, x, y);
+void TForm1::ShowConvertedScans(std::int32_t scans) {
+    chartPanel_->ShowConvertedScans(scans);
 }
 
 void TForm1::Panel2Resize() {

@@ -1,10 +1,11 @@
-// Frame time of the waveform display, offscreen: four charts whose series already hold
-// N − 1000 points receive 1000 new points each (the envelope update), the dirty charts are
-// refreshed (series replaced, axes scaled), and the panel is rendered into an image, which
-// paints every chart once. Medians and maxima over 30 frames for N = 1 000, 100 000 and
-// 5 000 000, as wall time and as the thread's CPU time (the machine may be shared). For
-// N = 1 000 the series are empty before the frame: it is a burst's first frame, in which the
-// axes leave their empty range.
+// Frame time of the waveform display, offscreen: four charts whose envelopes already hold
+// N − 1000 samples of the burst are told of 1000 more (as a run tells them), the panel brings
+// the envelopes up to date from the record's samples (envelope update), picks the ticks and
+// builds each chart's line of at most two points a pixel (series update), and is rendered
+// into an image, which paints every chart once (painting). Medians and maxima over 30 frames
+// for N = 1 000, 100 000 and 5 000 000, as wall time and as the thread's CPU time (the machine
+// may be shared). For N = 1 000 the charts are empty before the frame: it is a burst's first
+// frame, in which the axes leave their empty range.
 #include "acquisition/ui/ChartPanel.h"
 
 #include <QApplication>
@@ -54,33 +55,19 @@ double Max(const std::vector<double>& v) {
 constexpr int Channels = 4;
 constexpr int Batch = 1000;
 constexpr int Frames = 30;
-constexpr double DisplayInterval = 1e-5;
+constexpr std::int32_t Largest = 5'000'000;
 
-// A sine per channel with a little noise: the envelope has something to keep.
-double Sample(int channel, std::int64_t i) {
-    const double noise = static_cast<double>((i * 2654435761LL) % 1000) * 1e-3;
-    return 1000.0 * std::sin(static_cast<double>(i) * 1e-4 * (channel + 1)) + noise;
-}
-
-struct Points {
-    std::vector<double> X;
-    std::vector<double> Y;
-};
-
-Points Make(int channel, std::int64_t from, std::int64_t to) {
-    Points p;
-    for (std::int64_t i = from; i < to; ++i) {
-        p.X.push_back(static_cast<double>(i) * DisplayInterval);
-        p.Y.push_back(Sample(channel, i));
-    }
-    return p;
-}
-
-void Append(tessary::ChartPanel& panel, std::int64_t from, std::int64_t to) {
+// A sine per channel with a little noise, as stored values: the envelope has something to
+// keep.
+void Fill(tessary::MeasurementParameters& record) {
+    record.Samples.assign(128, {});
     for (int c = 0; c < Channels; ++c) {
-        for (std::int64_t start = from; start < to; start += 100'000) {
-            const Points p = Make(c, start, std::min(to, start + 100'000));
-            panel.AppendPoints(c, p.X, p.Y);
+        auto& samples = record.Samples[static_cast<std::size_t>(c)];
+        samples.resize(Largest);
+        for (std::int32_t i = 0; i < Largest; ++i) {
+            const double noise = static_cast<double>((i * 2654435761LL) % 1000) * 1e-3;
+            samples[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(
+                std::lround(1000.0 * std::sin(i * 1e-4 * (c + 1)) + 30.0 * noise));
         }
     }
 }
@@ -102,36 +89,30 @@ Times Summary(const std::vector<double>& v) {
     return {Median(v), Max(v)};
 }
 
-Frame Measure(tessary::ChartPanel& panel, std::int64_t points) {
+Frame Measure(tessary::ChartPanel& panel, std::int32_t points) {
     QImage image(panel.size(), QImage::Format_ARGB32_Premultiplied);
     std::vector<double> update, refresh, render, total, totalCpu;
     for (int f = 0; f < Frames; ++f) {
-        panel.SetupCharts("sec");
-        Append(panel, 0, points - Batch);
+        panel.SetupCharts("sec", 1e-5);
+        panel.ShowConvertedScans(points - Batch);
         panel.RefreshCharts();
         QCoreApplication::processEvents();
 
-        std::vector<Points> batch;
-        for (int c = 0; c < Channels; ++c) {
-            batch.push_back(Make(c, points - Batch, points));
-        }
-
+        const tessary::ChartPanel::FrameTimes before = panel.Times();
         const Stamp t0 = Now();
-        for (int c = 0; c < Channels; ++c) {
-            panel.AppendPoints(c, batch[c].X, batch[c].Y);
-        }
-        const Stamp t1 = Now();
+        panel.ShowConvertedScans(points);
         panel.RefreshCharts();
-        const Stamp t2 = Now();
+        const Stamp t1 = Now();
         QPainter painter(&image);
         panel.render(&painter);
         painter.end();
-        const Stamp t3 = Now();
-        update.push_back(Ms(t0, t1));
-        refresh.push_back(Ms(t1, t2));
-        render.push_back(Ms(t2, t3));
-        total.push_back(Ms(t0, t3));
-        totalCpu.push_back(CpuMs(t0, t3));
+        const Stamp t2 = Now();
+        const tessary::ChartPanel::FrameTimes after = panel.Times();
+        update.push_back(after.EnvelopeMs - before.EnvelopeMs);
+        refresh.push_back(after.LayoutMs - before.LayoutMs);
+        render.push_back(Ms(t1, t2));
+        total.push_back(Ms(t0, t2));
+        totalCpu.push_back(CpuMs(t0, t2));
     }
     return {Summary(update), Summary(refresh), Summary(render), Summary(total), Summary(totalCpu)};
 }
@@ -145,6 +126,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tessary::MeasurementParameters record;
     record.ChNum = Channels;
+    Fill(record);
     for (int k = 0; k < Channels; ++k) {
         record.Channel(k).Item = "Ch." + std::to_string(k + 1);
         record.Channel(k).Unit = "mV";
@@ -160,11 +142,11 @@ int main(int argc, char** argv) {
         std::printf("Panel %d x %d, 4 charts, %d new points per chart per frame (ms, median / "
                     "max of %d frames)\n",
                     size[0], size[1], Batch, Frames);
-        std::printf("%12s %17s %17s %17s %17s %17s\n", "points", "envelope update", "refresh",
-                    "render", "frame", "frame CPU");
+        std::printf("%12s %17s %17s %17s %17s %17s\n", "points", "envelope update", "series update",
+                    "painting", "frame", "frame CPU");
         double first = 0.0;
         double firstCpu = 0.0;
-        for (const std::int64_t points : {1'000LL, 100'000LL, 5'000'000LL}) {
+        for (const std::int32_t points : {1'000, 100'000, Largest}) {
             const Frame f = Measure(panel, points);
             std::printf(
                 "%12lld %8.3f / %6.3f %8.3f / %6.3f %8.3f / %6.3f %8.3f / %6.3f %8.3f / %6.3f\n",

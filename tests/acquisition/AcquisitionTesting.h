@@ -79,23 +79,11 @@ public:
     void EnableMenus() override { menusEnabled = true; }
     void SetupCharts() override {
         ++setupCharts;
-        for (auto& s : series) {
-            s.clear();
-        }
+        convertedScans.clear();
     }
-    void AppendChartPoints(int index, std::span<const double> x,
-                           std::span<const double> y) override {
-        auto& s = series.at(static_cast<std::size_t>(index));
-        for (std::size_t k = 0; k < x.size(); ++k) {
-            s.push_back({x[k], y[k]});
-        }
-    }
+    void ShowConvertedScans(std::int32_t scans) override { convertedScans.push_back(scans); }
     void Panel2Resize() override { ++panelResizes; }
 
-    struct Point {
-        double x;
-        double y;
-    };
     std::string presentStatus = "未変換";
     std::string timeText;
     std::string textStatus = "停止";
@@ -108,7 +96,7 @@ public:
     std::vector<std::string> presentHistory;
     std::vector<std::string> timeHistory;
     std::vector<int> progressHistory;
-    std::array<std::vector<Point>, 4> series;
+    std::vector<std::int32_t> convertedScans; // of the current burst, in order
 };
 
 // A card library whose calls answer as told. Words are delivered from `words` (the burst's

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 using namespace tessary;
@@ -101,10 +102,8 @@ TEST_F(RunControlTest, DrainsAtMost32ScansPerFetchAndEndsAfterTheLastWord) {
     EXPECT_EQ(FileSize(), SizeWithBlocks(1));
 }
 
-TEST_F(RunControlTest, ConvertsHalfAwayAndPlotsTheUnroundedValue) {
+TEST_F(RunControlTest, ConvertsHalfAwayAndStoresBeforeTheChartsHearOfIt) {
     SetBurst(3, 1);
-    controls.ChannelGrid[1][3] = "2";
-    controls.ChannelGrid[1][4] = "1";
     card.hexToVal = [](std::uint16_t w) { return w == 1 ? 0.0125 : -0.0125; };
     card.words = {1, 2, 1};
     Start();
@@ -113,14 +112,33 @@ TEST_F(RunControlTest, ConvertsHalfAwayAndPlotsTheUnroundedValue) {
     const auto& samples = data.Record().Samples[0];
     EXPECT_EQ(samples[0], 13);
     EXPECT_EQ(samples[1], -13);
-    ASSERT_EQ(view.series[0].size(), 3u);
-    EXPECT_DOUBLE_EQ(view.series[0][0].y, 26.0);
-    EXPECT_DOUBLE_EQ(view.series[0][1].y, -24.0);
-    // 3 msec last less than 10 of any unit: the points stay in msec, one apart.
-    EXPECT_DOUBLE_EQ(view.series[0][2].x, 2.0);
+    // The charts draw from the stored values, so they are told only of complete scans.
+    EXPECT_EQ(view.convertedScans, (std::vector<std::int32_t>{3}));
     const std::string bytes = ReadAll(controls.FileName);
     EXPECT_EQ(Stored(bytes, 0, 0, 0), 13);
     EXPECT_EQ(Stored(bytes, 0, 1, 0), -13);
+}
+
+TEST_F(RunControlTest, AValueThatRoundsOutsideSixteenBitsFailsTheRun) {
+    for (const double volts : {32.7676, -32.7686, std::nan("")}) {
+        SetBurst(2, 1);
+        card.hexToVal = [volts](std::uint16_t w) { return w == 1 ? 32.7674 : volts; };
+        card.words = {1, 2};
+        Start();
+        Pass();
+        card.ready = 2;
+        EXPECT_THROW(run.Pass(), RangeError) << volts;
+        EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
+        EXPECT_EQ(run.State().ScansDone, 0);
+    }
+    SetBurst(2, 1);
+    card.hexToVal = [](std::uint16_t w) { return w == 1 ? 32.7674 : -32.7684; };
+    Start();
+    Pass();
+    FinishBurst();
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Completed);
+    EXPECT_EQ(data.Record().Samples[0][0], 32767);
+    EXPECT_EQ(data.Record().Samples[0][1], -32768);
 }
 
 TEST_F(RunControlTest, ShowsTheConversionsLeftAfterEveryFetch) {
@@ -143,9 +161,11 @@ TEST_F(RunControlTest, ShowsTheConversionsLeftAfterEveryFetch) {
         expected);
     EXPECT_EQ(view.progressHistory.back(), 0);
     EXPECT_EQ(view.progressHistory[view.progressHistory.size() - 2], 100);
+    EXPECT_EQ(view.convertedScans,
+              (std::vector<std::int32_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
 }
 
-TEST_F(RunControlTest, StoresEveryChannelButPlotsOnlyTheFirstFour) {
+TEST_F(RunControlTest, StoresAndWritesEveryChannelBeyondTheFourCharts) {
     SetChannels(6);
     SetBurst(10, 1);
     std::vector<std::uint16_t> words;
@@ -156,9 +176,7 @@ TEST_F(RunControlTest, StoresEveryChannelButPlotsOnlyTheFirstFour) {
     Start();
     Pass();
     FinishBurst();
-    for (std::size_t c = 0; c < 4; ++c) {
-        EXPECT_EQ(view.series[c].size(), 10u);
-    }
+    EXPECT_EQ(view.convertedScans.back(), 10);
     const std::string bytes = ReadAll(controls.FileName);
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(Stored(bytes, 0, 9, c), RoundHalfAway((205 * c) * 10.0 / 2048 * 1000));
