@@ -130,16 +130,22 @@ void StripChart::paintEvent(QPaintEvent*) {
         painter.setPen(Qt::gray);
         painter.drawRect(plot_.adjusted(0, 0, -1, -1));
 
+        // A chart too small for its ticks (more than four channels in a low window) leaves
+        // out the labels that would meet the one drawn before; the ticks stay.
         painter.setPen(Qt::black);
+        QRectF previous;
         for (std::size_t i = 0; i < yTicks_.Values.size(); ++i) {
             const int y =
                 static_cast<int>(std::lround(ToPixel({xTicks_.Min, yTicks_.Values[i]}).y()));
             painter.drawLine(plot_.left() - TickLength, y, plot_.left() - 1, y);
             const QStaticText& text = Label(yTicks_.Labels[i]);
-            painter.drawStaticText(
-                QPointF(plot_.left() - TickLength - LabelGap - text.size().width(),
-                        y - text.size().height() / 2.0),
-                text);
+            const QRectF at(QPointF(plot_.left() - TickLength - LabelGap - text.size().width(),
+                                    y - text.size().height() / 2.0),
+                            text.size());
+            if (i == 0 || !at.intersects(previous)) {
+                painter.drawStaticText(at.topLeft(), text);
+                previous = at;
+            }
         }
         const int labelTop = plot_.bottom() + 1 + TickLength;
         for (std::size_t i = 0; i < xTicks_.Values.size(); ++i) {
@@ -148,8 +154,12 @@ void StripChart::paintEvent(QPaintEvent*) {
             painter.drawLine(x, plot_.bottom() + 1, x, plot_.bottom() + TickLength);
             const QStaticText& text = Label(xTicks_.Labels[i]);
             const double w = text.size().width();
-            painter.drawStaticText(QPointF(std::clamp(x - w / 2.0, 0.0, width() - w), labelTop),
-                                   text);
+            const QRectF at(QPointF(std::clamp(x - w / 2.0, 0.0, width() - w), labelTop),
+                            text.size());
+            if (i == 0 || !at.intersects(previous)) {
+                painter.drawStaticText(at.topLeft(), text);
+                previous = at;
+            }
         }
         if (!bottomTitle_.text().isEmpty()) {
             painter.drawStaticText(

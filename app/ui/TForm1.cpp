@@ -67,6 +67,8 @@ TForm1::TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
     layout->addWidget(BuildPanel2(), 1);
     layout->addWidget(BuildPanel1());
     setCentralWidget(client);
+    // The controls' own minimum decides when the font is larger than the one measured.
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(MinimumWidth, MinimumHeight)));
 
     FormCreate();
 }

@@ -64,6 +64,11 @@ public:
 
     // The channel table's columns; their headings are texts::ChannelHeadings.
     static constexpr int ChannelColumns = 5;
+    // The smallest window: the settings pages and the run group keep every control at its
+    // own minimum size (with the window's 12-pixel font they need 691 x 429), and four
+    // charts keep three value labels each. The default 715 x 452 is above it.
+    static constexpr int MinimumWidth = 700;
+    static constexpr int MinimumHeight = 440;
 
     // Without a card of its own the window drives the simulated card set up by the file
     // "AdLibSim.ini" (ProgramPaths::CardSettingsFile).

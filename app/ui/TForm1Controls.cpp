@@ -230,6 +230,9 @@ QWidget* TForm1::BuildSavePage() {
     RadioGroupFileType = new QGroupBox(QString::fromUtf8(texts::FileTypeGroup), page);
     RadioGroupFileType->setObjectName(QStringLiteral("RadioGroupFileType"));
     auto* radios = new QVBoxLayout(RadioGroupFileType);
+    // Narrow side margins: the panel's fixed width leaves the longer item no more room.
+    radios->setContentsMargins(4, radios->contentsMargins().top(), 4,
+                               radios->contentsMargins().bottom());
     fileTypeButtons_ = new QButtonGroup(RadioGroupFileType);
     fileTypeRadios_[0] =
         new QRadioButton(QString::fromUtf8(texts::SdfFileType), RadioGroupFileType);

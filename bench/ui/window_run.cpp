@@ -262,7 +262,8 @@ int main(int argc, char** argv) {
     std::printf("%d ch x %ld scans at %d us, %d burst(s): %.3f s of sampling; window %d x %d\n",
                 options.Channels, options.Scans, options.IntervalUs, options.Bursts, sampling,
                 options.Width, options.Height);
-    std::printf("window\n");
+    std::printf("window (%d x %d, smallest %d x %d)\n", form.width(), form.height(),
+                form.minimumSizeHint().width(), form.minimumSizeHint().height());
     std::printf("  run took            %.3f s (%.3f x the sampling time)\n", seconds,
                 seconds / sampling);
     std::printf("  CPU during the run  %.1f %% of one core\n",

@@ -1,7 +1,10 @@
 #include "app/ui/TForm1.h"
 #include "acquisition/SimulatedCard.h"
+#include "acquisition/ui/ChartPanel.h"
+#include "acquisition/ui/StripChart.h"
 #include "app/ui/CardMessageEvent.h"
 #include "app/ui/FileDialogs.h"
+#include "app/ui/PacedText.h"
 #include "app/ui/TAboutBox.h"
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
@@ -436,6 +439,10 @@ private slots:
         QVERIFY(!f.BtnAdStop->isEnabled());
         QCOMPARE(f.ProgressBar1->value(), 0);
         QVERIFY(h.dialogs.Shown.empty());
+        // The time field catches up with the run's last text; the charts keep the last burst.
+        QTRY_COMPARE(f.EditTime->text(), QString());
+        QTRY_COMPARE(f.Charts().Chart(1).Envelope().Count(), 200);
+        QVERIFY(f.Charts().Chart(1).Envelope().HasValues());
 
         // Header of 512 bytes (two channel rows), then 3 blocks of 200 scans × 2 words.
         const QByteArray data = ReadAll(fileName);
@@ -459,6 +466,66 @@ private slots:
         QCOMPARE(h.dialogs.Shown.back().Text,
                  std::string("同名のファイルが存在します。\n上書きしてよろしいですか。"));
         QCOMPARE(ReadAll(fileName).size(), 512 + 3 * 800);
+    }
+
+    void theSmallestWindowKeepsEveryControlAtItsOwnMinimum() {
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        f.ComboChNum->setCurrentIndex(3);
+        f.ComboChNumChange();
+        f.SetupCharts();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(f.minimumWidth() >= TForm1::MinimumWidth);
+        QVERIFY(f.minimumHeight() >= TForm1::MinimumHeight);
+        QVERIFY(f.minimumWidth() <= 715 && f.minimumHeight() <= 452); // below the default
+
+        f.resize(480, 330);
+        QTRY_COMPARE(f.size(), f.minimumSize());
+        const auto expectRoom = [](QWidget* parent) {
+            for (QWidget* w : parent->findChildren<QWidget*>()) {
+                const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                                     qobject_cast<QPushButton*>(w) || qobject_cast<QLabel*>(w) ||
+                                     qobject_cast<QRadioButton*>(w) ||
+                                     qobject_cast<QTableWidget*>(w) ||
+                                     qobject_cast<QPlainTextEdit*>(w);
+                if (!control || !w->isVisible()) {
+                    continue;
+                }
+                const QSize need = w->minimumSizeHint();
+                QVERIFY2(w->width() >= need.width() && w->height() >= need.height(),
+                         qPrintable(w->objectName() + QLatin1Char(' ') +
+                                    QString::number(need.width()) + QLatin1Char(' ') +
+                                    QString::number(w->width()) + QLatin1Char('x') +
+                                    QString::number(w->height())));
+            }
+        };
+        for (int page = 0; page < f.PageControl1->count(); ++page) {
+            f.PageControl1->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            expectRoom(f.PageControl1->currentWidget());
+        }
+        expectRoom(f.GroupBox2);
+        for (int k = 0; k < 4; ++k) {
+            QVERIFY(f.Charts().Chart(k).isVisible());
+            QVERIFY(f.Charts().Chart(k).ValueTicks().Values.size() >= 3);
+        }
+    }
+
+    void theTimeFieldShowsTheNewestTextAtMostOncePerInterval() {
+        QLineEdit edit;
+        PacedText paced(edit, 40);
+        int changes = 0;
+        connect(&edit, &QLineEdit::textChanged, &edit, [&changes] { ++changes; });
+        paced.Set("first"); // after a quiet spell: at once
+        QCOMPARE(edit.text(), QStringLiteral("first"));
+        for (int left = 10000; left >= 0; --left) {
+            paced.Set("left " + std::to_string(left));
+        }
+        QCOMPARE(edit.text(), QStringLiteral("first"));
+        QTRY_COMPARE(edit.text(), QStringLiteral("left 0"));
+        QCOMPARE(changes, 2);
     }
 
     void escapeStopsARunAndTheFileHoldsTheBurstsBegun() {
