@@ -71,8 +71,8 @@ int StripChart::WantedLeftMargin() {
         high = std::max(a, b);
     }
     const double room = LineHeight() + 2.0;
-    yTicks_ = FitAxis(yMemo_, yTicks_, low, high, height() - TopMargin() - BottomMargin(),
-                      [room](const std::vector<std::string>&) { return room; });
+    FitAxis(yMemo_, yTicks_, low, high, height() - TopMargin() - BottomMargin(),
+            [room](const std::vector<std::string>&) { return room; });
     const int unit = leftTitle_.text().isEmpty() ? 0 : LineHeight() + Pad;
     // One pixel more than the estimate, in case the font kerns the digits apart.
     return Pad + unit + static_cast<int>(std::ceil(WidestLabel(yTicks_.Labels))) + 1 + LabelGap +
@@ -91,7 +91,7 @@ void StripChart::Lay(int leftMargin) {
                   std::max(height() - top - BottomMargin(), 0));
     const double scans = envelope_.Count() > 1 ? static_cast<double>(envelope_.Count() - 1) : 1.0;
     const double gap = 2.0 * fontMetrics().averageCharWidth();
-    xTicks_ = FitAxis(
+    FitAxis(
         xMemo_, xTicks_, 0.0, scans * scale_.XStep, plot_.width(),
         [this, gap](const std::vector<std::string>& labels) { return gap + WidestLabel(labels); });
     KeepOnlyCurrentLabels();
@@ -243,17 +243,17 @@ void StripChart::KeepOnlyCurrentLabels() {
     labels_.swap(kept);
 }
 
-AxisTicks StripChart::FitAxis(AxisMemo& memo, const AxisTicks& current, double low, double high,
-                              double length, const AxisScale::LabelRoom& room) {
+void StripChart::FitAxis(AxisMemo& memo, AxisTicks& ticks, double low, double high, double length,
+                         const AxisScale::LabelRoom& room) {
     // Data only grows within a burst: while it stays inside the ticks chosen for a smaller
     // range on the same length, a larger range cannot want a finer step.
     if (memo.Valid && memo.Length == length && low <= memo.Low && high >= memo.High &&
-        low >= current.Min && high <= current.Max) {
-        return current;
+        low >= ticks.Min && high <= ticks.Max) {
+        return;
     }
     // A single value is widened to a margin that says nothing about the next data.
     memo = {high > low, low, high, length};
-    return AxisScale::Fit(low, high, length, room);
+    ticks = AxisScale::Fit(low, high, length, room);
 }
 
 int StripChart::LineHeight() const {

@@ -87,8 +87,8 @@ private:
     // step tries many labels, and laying each out as text would cost more than the frame.
     double WidestLabel(const std::vector<std::string>& labels);
     void KeepOnlyCurrentLabels();
-    AxisTicks FitAxis(AxisMemo& memo, const AxisTicks& current, double low, double high,
-                      double length, const AxisScale::LabelRoom& room);
+    void FitAxis(AxisMemo& memo, AxisTicks& ticks, double low, double high, double length,
+                 const AxisScale::LabelRoom& room);
     int LineHeight() const;
     int TopMargin() const;
     int BottomMargin() const;
