@@ -1,5 +1,5 @@
-// Runs a measurement through the real main window on the simulated card, then the same
-// measurement through `tessary-cli record`, and reports for both whether they kept up with
+// Runs a measurement through `tessary-cli record` on the simulated card, then the same
+// measurement through the real main window, and reports for both whether they kept up with
 // the card (the time the run took against the time its bursts last), the CPU they used and
 // their peak resident memory; for the window also where the charts' time went.
 //
@@ -19,6 +19,7 @@
 #include "app/ui/TApplication.h"
 #include "app/ui/TForm1.h"
 #include "data/Dialogs.h"
+#include "data/FileNames.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -148,7 +149,18 @@ struct CliRun {
     long PeakKb = 0;
 };
 
-// The same measurement through the headless tool beside this program.
+std::string ProgramFolder() {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) {
+        return ".";
+    }
+    const std::string self(path, static_cast<std::size_t>(n));
+    return self.substr(0, self.rfind('/'));
+}
+
+// The same measurement through the headless tool beside this program. It runs before the
+// window exists: a child's peak RSS counts the pages of the process it was forked from.
 CliRun RunCli(const Options& options, const QString& folder) {
     const std::string apm = (folder + QStringLiteral("/cli_run.apm")).toStdString();
     const std::string data = (folder + QStringLiteral("/cli_run.sdf")).toStdString();
@@ -157,8 +169,7 @@ CliRun RunCli(const Options& options, const QString& folder) {
         << "\r\nBurstInterval=1\r\nBurst Time Unit=0\r\nSampling Interval=" << options.IntervalUs
         << "\r\nSampling Time Unit=2\r\nNumber Of Data=" << options.Scans
         << "\r\nNumber of Channels=" << options.Channels - 1 << "\r\nFile Type=0\r\n";
-    const std::string cli =
-        (QCoreApplication::applicationDirPath() + QStringLiteral("/tessary-cli")).toStdString();
+    const std::string cli = ProgramFolder() + "/tessary-cli";
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -192,9 +203,20 @@ CliRun RunCli(const Options& options, const QString& folder) {
 
 int main(int argc, char** argv) {
     const Options options = Parse(argc, argv);
+    QTemporaryDir temporary;
+    const QString folder =
+        options.Folder.empty() ? temporary.path() : QString::fromStdString(options.Folder);
+    CliRun cli;
+    if (options.Cli) {
+        cli = RunCli(options, folder);
+    }
+
     const auto processStart = std::chrono::steady_clock::now();
     PrintedDialogs dialogs;
     TApplication app(argc, argv, dialogs);
+    // The settings a previous run left beside this program would size the buffers at start-up.
+    QFile::remove(QString::fromStdString(
+        ReplaceExtension(QCoreApplication::applicationFilePath().toStdString(), ".ini")));
     NoFileDialogs fileDialogs;
     const SimulatedCardSettings card = options.CardIni.empty()
                                            ? SimulatedCardSettings{}
@@ -204,9 +226,6 @@ int main(int argc, char** argv) {
         std::make_unique<SimulatedCard>(card));
     form.FormShow();
 
-    QTemporaryDir temporary;
-    const QString folder =
-        options.Folder.empty() ? temporary.path() : QString::fromStdString(options.Folder);
     const QString fileName = folder + QStringLiteral("/window_run.sdf");
     QFile::remove(fileName);
     form.EditWaitTime->setText(QStringLiteral("0"));
@@ -294,8 +313,7 @@ int main(int argc, char** argv) {
                 100.0 * frames.PaintMs / 1000.0 / seconds);
     bool ok = !overflow && dialogs.Count == 0;
     if (options.Cli) {
-        const CliRun cli = RunCli(options, folder);
-        std::printf("tessary-cli record, the same run\n");
+        std::printf("tessary-cli record, the same run (before the window's)\n");
         std::printf("  process took        %.3f s (%.3f x the sampling time)%s\n", cli.Wall,
                     cli.Wall / sampling, cli.Ok ? "" : "  FAILED");
         std::printf("  CPU                 %.1f %% of one core\n", 100.0 * cli.Cpu / cli.Wall);
