@@ -1,5 +1,7 @@
 #include "acquisition/SimulatedCard.h"
 
+#include "acquisition/VectorState.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -178,6 +180,7 @@ std::int32_t SimulatedCard::AdGetRingBuf(std::span<std::uint16_t> destination,
     const std::int64_t n = std::min({std::int64_t{count}, produced - wordsRead_, room});
     std::int64_t scan = wordsRead_ / chNum_;
     int channel = static_cast<int>(wordsRead_ % chNum_);
+    ClearUpperVectorState();
     for (std::int64_t k = 0; k < n; ++k) {
         destination[static_cast<std::size_t>(position + k)] = Word(scan, channel);
         if (++channel == chNum_) {
