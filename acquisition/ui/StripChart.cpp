@@ -100,9 +100,14 @@ void StripChart::Lay(int leftMargin) {
 }
 
 QPointF StripChart::ToPixel(const ChartPoint& p) const {
-    const double x = (p.X - xTicks_.Min) / (xTicks_.Max - xTicks_.Min);
+    // The pixel column is found as the envelope finds it, so that the lowest and the highest
+    // value of a column are drawn as one vertical stroke: drawn a fraction apart, the stroke
+    // would be split between two columns and leave gaps in a dense band.
+    const double perX = plot_.width() / (xTicks_.Max - xTicks_.Min);
+    const double column =
+        std::clamp(std::floor((p.X - xTicks_.Min) * perX), 0.0, std::max(plot_.width() - 1.0, 0.0));
     const double y = (p.Y - yTicks_.Min) / (yTicks_.Max - yTicks_.Min);
-    return {plot_.left() + x * (plot_.width() - 1), plot_.bottom() - y * (plot_.height() - 1)};
+    return {plot_.left() + column, plot_.bottom() - y * (plot_.height() - 1)};
 }
 
 void StripChart::paintEvent(QPaintEvent*) {
@@ -176,7 +181,8 @@ void StripChart::paintEvent(QPaintEvent*) {
 
         pixels_.clear();
         for (const ChartPoint& p : line_) {
-            pixels_.append(ToPixel(p));
+            const QPointF at = ToPixel(p);
+            pixels_.append(QPointF(at.x(), std::round(at.y())));
         }
         painter.setClipRect(plot_);
         painter.setPen(QPen(Qt::red, 0));

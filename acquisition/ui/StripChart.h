@@ -60,7 +60,8 @@ public:
     // The line in the chart's units, ascending in time.
     const std::vector<ChartPoint>& Line() const { return line_; }
     QRect PlotArea() const { return plot_; }
-    // Where a point in the chart's units lies on the widget.
+    // Where a point in the chart's units lies on the widget: x the pixel column it is drawn
+    // in, y exact.
     QPointF ToPixel(const ChartPoint& p) const;
 
     // Paint events so far and the time spent in them.
