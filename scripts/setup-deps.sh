@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
+    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
     libgtest-dev libbenchmark-dev
     libchm-dev fp-utils
     libhdf5-dev python3-numpy python3-h5py python3-pytest
