@@ -51,14 +51,18 @@ void StripChart::Reset(const SampleScale& scale) {
 }
 
 void StripChart::SetSamples(std::span<const std::int16_t> samples) {
-    const int columns = ChartEnvelope::ColumnsFor(width());
-    const auto count = static_cast<std::int64_t>(samples.size());
-    if (columns != envelope_.Columns() || count < envelope_.Count()) {
-        envelope_.Reset(columns);
+    if (NeedsRebuild() || static_cast<std::int64_t>(samples.size()) < envelope_.Count()) {
+        ClearSamples();
     }
-    if (count > envelope_.Count()) {
-        envelope_.Append(samples.subspan(static_cast<std::size_t>(envelope_.Count())));
-    }
+    AppendSamples(samples.subspan(static_cast<std::size_t>(envelope_.Count())));
+}
+
+void StripChart::ClearSamples() {
+    envelope_.Reset(ChartEnvelope::ColumnsFor(width()));
+}
+
+bool StripChart::NeedsRebuild() const {
+    return envelope_.Columns() != ChartEnvelope::ColumnsFor(width());
 }
 
 int StripChart::WantedLeftMargin() {

@@ -47,6 +47,13 @@ public:
     // kept after the call.
     void SetSamples(std::span<const std::int16_t> samples);
 
+    // The same in steps, for an owner that reads its samples block by block: ClearSamples
+    // starts again with the column count for the chart's width, AppendSamples takes the next
+    // samples, and NeedsRebuild says that the width wants the samples fed again from the start.
+    void ClearSamples();
+    void AppendSamples(std::span<const std::int16_t> next) { envelope_.Append(next); }
+    bool NeedsRebuild() const;
+
     // The left margin that the value labels and the unit need at the current height.
     int WantedLeftMargin();
     // Lays the plot out with the given left margin, picks the time ticks, builds the line and

@@ -49,6 +49,7 @@ private slots:
     void stackedChartsShareOneLeftEdgeAndOneTimeAxis();
     void everyLabelHasItsRoomAtTheWindowsDefaultSize();
     void memoryHeldDoesNotGrowWithTheBurst();
+    void aChartOnItsOwnIsFedBlockByBlock();
 
 private:
     StripChart& View(int k) const { return panel_->Chart(k - 1); }
@@ -389,6 +390,43 @@ void ChartPanelTest::memoryHeldDoesNotGrowWithTheBurst() {
                             .arg(small)
                             .arg(large)
                             .arg(scans)));
+}
+
+// As a viewer of recorded files uses it: no panel, samples read block by block, and fed
+// again from the start when a resize wants another column count.
+void ChartPanelTest::aChartOnItsOwnIsFedBlockByBlock() {
+    std::vector<std::int16_t> blocks(30'000);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        blocks[i] = static_cast<std::int16_t>(i % 200);
+    }
+    blocks[12'345] = -777;
+    const auto feed = [&](StripChart& chart) {
+        chart.ClearSamples();
+        for (std::size_t from = 0; from < blocks.size(); from += 1000) {
+            chart.AppendSamples(std::span(blocks).subspan(from, 1000));
+        }
+        chart.Refresh();
+    };
+    StripChart chart(QStringLiteral("Viewer"));
+    chart.resize(300, 200);
+    chart.SetTitles(QStringLiteral("Ch.1"), QStringLiteral("V"), QStringLiteral("Time (sec)"));
+    chart.Reset({0.001, 0.001, 0.0});
+    feed(chart);
+    const auto hasSpike = [&] {
+        return std::any_of(chart.Line().begin(), chart.Line().end(), [](const ChartPoint& p) {
+            return std::fabs(p.X - 12.345) < 1e-9 && p.Y == 0.001 * -777;
+        });
+    };
+    QVERIFY(hasSpike());
+    QVERIFY(chart.ValueTicks().Min <= -0.777);
+    QVERIFY(!chart.NeedsRebuild());
+    chart.resize(1200, 200);
+    QVERIFY(chart.NeedsRebuild());
+    feed(chart);
+    QVERIFY(!chart.NeedsRebuild());
+    QCOMPARE(chart.Envelope().Count(), 30'000);
+    QVERIFY(chart.Line().size() > 300u);
+    QVERIFY(hasSpike());
 }
 
 QTEST_MAIN(ChartPanelTest)
