@@ -37,6 +37,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -266,7 +267,9 @@ int main(int argc, char** argv) {
         seconds = double(clock.nsecsElapsed()) / 1e9;
         cpuAtEnd = OwnCpuSeconds();
         frames = form.Charts().Times();
-        QTimer::singleShot(options.HoldSeconds * 1000, &app, &QCoreApplication::quit);
+        // The charts draw the last scans at their next refresh.
+        QTimer::singleShot(std::max(options.HoldSeconds * 1000, 2 * ChartPanel::RefreshIntervalMs),
+                           &app, &QCoreApplication::quit);
     });
     watch.start(5);
     app.exec();
