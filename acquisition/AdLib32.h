@@ -54,6 +54,13 @@ public:
     // not, `accepts` says in a few words (UTF-8) what it can, for the operator's message.
     virtual bool AcceptsSamplingInterval(std::uint16_t interval, std::uint16_t unitIndex,
                                          std::string& accepts) const = 0;
+
+    // Why the last call that failed (or the burst that ended abnormally) did, in a sentence
+    // naming the device (UTF-8), for the operator's message after the failed step's own text;
+    // empty when the card has nothing to add.
+    virtual std::string LastFailure() const { return {}; }
+    // The run is over, however it ended: a card that holds a device for the run lets it go.
+    virtual void RunEnded() {}
 };
 
 struct CardResource {

@@ -213,8 +213,12 @@ void RunControl::StartBurst() {
         view_.SetupCharts();
         return;
     }
-    dialogs_.ShowError(ConfigureErrorText(result));
-    FailedStop(ConfigureErrorText(result));
+    std::string message = ConfigureErrorText(result);
+    if (const std::string detail = card_.LastFailure(); !detail.empty()) {
+        message += "\n" + detail;
+    }
+    dialogs_.ShowError(message);
+    FailedStop(message);
 }
 
 void RunControl::ShowRemainingTime(double now) {
@@ -324,6 +328,7 @@ void RunControl::CompleteBurst(bool interrupted) {
         view_.SetProgressBar1(0);
         phase_ = Phase::Idle;
         outcome_ = {RunOutcome::End::Completed, {}};
+        card_.RunEnded();
     } else {
         state_.NextBurstTime = record.StartTime + state_.BurstNumber * settings_.BurstIntervalDays;
         view_.SetEditPresentStatus(texts::BurstWaiting(state_.BurstNumber + 1));
@@ -371,6 +376,7 @@ void RunControl::FullStop(bool burstInterrupted) {
         }
     }
     StopInterruptMode();
+    card_.RunEnded();
     view_.SetBtnAdStartEnabled(true);
     view_.EnableMenus();
     view_.SetProgressBar1(0);

@@ -1,9 +1,12 @@
 #include "cli/RecordCommand.h"
 
 #include "acquisition/CardMessageQueue.h"
+#include "acquisition/CardName.h"
 #include "acquisition/RunControl.h"
 #include "acquisition/SimulatedCard.h"
 #include "acquisition/TextConversions.h"
+#include "acquisition/sigrok/SigrokCard.h"
+#include "acquisition/sigrok/SigrokCardSettings.h"
 #include "app/ParameterFile.h"
 #include "app/ProgramPaths.h"
 #include "app/StartupDefaults.h"
@@ -26,6 +29,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 namespace tessary {
@@ -37,6 +41,7 @@ using Seconds = std::chrono::duration<double>;
 constexpr OptionSpec Options[] = {
     {"output", 'o', true},
     {"type", '\0', true},
+    {"card", '\0', true},
     {"card-config", '\0', true},
     {"stop-after-seconds", '\0', true},
     {"stop-after-bursts", '\0', true},
@@ -107,6 +112,19 @@ void CheckStopInBurst(const RecordStopRule& rule, const ControlValues& controls)
     }
 }
 
+CardName CardNameOf(const CommandLine& line) {
+    const auto text = line.Value("card");
+    if (!text) {
+        return CardName{};
+    }
+    std::string why;
+    const std::optional<CardName> name = CardName::Parse(*text, &why);
+    if (!name) {
+        throw UsageError("--card: \"" + *text + "\" is " + why);
+    }
+    return *name;
+}
+
 bool Readable(const std::string& path, std::string& why) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -126,20 +144,41 @@ std::string CurrentFolder() {
 } // namespace
 
 std::string_view RecordCommand::Summary() const {
-    return "record the measurement of an APM file on the simulated card";
+    return "record the measurement of an APM file on the simulated card or a sigrok device";
 }
 
 std::string_view RecordCommand::Help() const {
-    return "Usage: tessary-cli record PARAMS.apm [-o FILE] [--type sdf|tsd]\n"
-           "                          [--card-config SIM.ini] [--stop-after-seconds S]\n"
+    return "Usage: tessary-cli record PARAMS.apm [-o FILE] [--type sdf|tsd] [--card CARD]\n"
+           "                          [--card-config FILE] [--stop-after-seconds S]\n"
            "                          [--stop-after-bursts N] [--stop-in-burst B:N] [--yes]\n"
            "\n"
            "Runs the measurement that the parameter file PARAMS.apm describes, as the\n"
            "window's Start button does with the same settings: the header of the data file,\n"
            "the wait before the first burst, then one burst after another on the burst\n"
            "interval's schedule, each written as a block. The card is the simulated card,\n"
-           "configured by SIM.ini, or else by the first AdLibSim.ini found beside\n"
-           "tessary-cli, in ~/.config/tessary/ or in the installed data folder.\n"
+           "configured by FILE, or else by the first AdLibSim.ini found beside tessary-cli,\n"
+           "in ~/.config/tessary/ or in the installed data folder; or the sigrok device that\n"
+           "--card names.\n"
+           "\n"
+           "A sigrok device (libsigrok: oscilloscopes, data-acquisition devices, multimeters,\n"
+           "data loggers) records channel k of the file from its analog input k. Each value\n"
+           "is stored in thousandths of the device's unit (mV for volts); a reading beyond\n"
+           "+-32.767 units is stored as missing. A sampling interval whose inverse is a whole\n"
+           "number of Hz that the device offers is timed by the device; intervals of 1 sec\n"
+           "and more, and every interval on a device without a sample rate, take the latest\n"
+           "reading of each input at each sampling instant. FILE sets the device up:\n"
+           "  [Card] Options=KEY=VALUE[:KEY=VALUE...]   device options (sigrok-cli --config)\n"
+           "  [Ch1]..[Ch8] Options=KEY=VALUE[:...]       options of the input's channel group\n"
+           "  [Ch1]..[Ch8] Divider=D                     the reading is divided by D first,\n"
+           "                                            like a divider in front of the card\n"
+           "Examples:\n"
+           "  tessary-cli record run.apm --card sigrok:demo --card-config demo.ini\n"
+           "    with demo.ini:  [Ch1] Options=pattern=sine:amplitude=2:offset=1\n"
+           "                    [Ch2] Options=pattern=square\n"
+           "  tessary-cli record run.apm --card sigrok:hantek-6xxx:conn=1.5 --card-config "
+           "scope.ini\n"
+           "    with scope.ini: [Ch1] Options=vdiv=1V:coupling=DC\n"
+           "    (conn is the USB bus.address that `sigrok-cli --scan` shows)\n"
            "\n"
            "The state texts of the window are printed on stderr one line each (\"計測待ち\",\n"
            "\"1回目の計測\", \"変換中\", \"2回目の計測待ち\", ..., \"変換終了\" or \"変換中止\"); "
@@ -154,10 +193,14 @@ std::string_view RecordCommand::Help() const {
            "  -o, --output FILE        the data file, instead of the APM file's Save Name\n"
            "  --type sdf|tsd           the file type, instead of the APM file's File Type;\n"
            "                           without -o the Save Name gets the type's extension\n"
-           "  --card-config SIM.ini    the simulated card's settings ([Card] Present, Kind,\n"
-           "                           FailStep, AbnormalEndScan, RingBufferWords;\n"
-           "                           [Ch1]..[Ch8] Signal=sine|square|ramp|noise,\n"
-           "                           Amplitude, Offset, Frequency)\n"
+           "  --card CARD              simulated (the default), or sigrok:DRIVER[:KEY=VALUE...]\n"
+           "                           in sigrok's driver syntax (sigrok:demo,\n"
+           "                           sigrok:fluke-dmm:conn=/dev/ttyUSB0)\n"
+           "  --card-config FILE       the card's settings: for the simulated card [Card]\n"
+           "                           Present, Kind, FailStep, AbnormalEndScan,\n"
+           "                           RingBufferWords; [Ch1]..[Ch8] Signal=sine|square|\n"
+           "                           ramp|noise, Amplitude, Offset, Frequency; for a\n"
+           "                           sigrok device as above\n"
            "  --stop-after-seconds S   stop S seconds after the run began (this may fall\n"
            "                           into the wait before the first burst)\n"
            "  --stop-after-bursts N    stop right after burst N completed\n"
@@ -205,20 +248,31 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             dialogs.Error("no data file: the file has no Save Name; give -o FILE");
             return ExitFailed;
         }
-        std::string cardConfig =
-            ResolveProgramPaths(RunningProgramFile(), CurrentUserFolders()).CardSettingsFile;
+        const CardName name = CardNameOf(line);
         const auto config = line.Value("card-config");
-        if (config) {
-            cardConfig = *config;
-        }
+        std::string cardConfig =
+            config ? *config
+                   : (name.Type == CardName::Kind::Simulated
+                          ? ResolveProgramPaths(RunningProgramFile(), CurrentUserFolders())
+                                .CardSettingsFile
+                          : std::string());
         dialogs.SetSubject(cardConfig);
         if (config && !Readable(cardConfig, why)) {
             dialogs.Error(why);
             return ExitFailed;
         }
-        SimulatedCard card(SimulatedCardSettings::Load(cardConfig));
-        if (!DetectCard(card)) {
-            dialogs.Error(texts::NoCard);
+        std::unique_ptr<AdLib32> card;
+        if (name.Type == CardName::Kind::Simulated) {
+            card = std::make_unique<SimulatedCard>(SimulatedCardSettings::Load(cardConfig));
+        } else {
+            card = std::make_unique<SigrokCard>(name, config ? SigrokCardSettings::Load(cardConfig)
+                                                             : SigrokCardSettings{});
+            dialogs.SetSubject(name.Text());
+        }
+        if (!DetectCard(*card)) {
+            const std::string detail = card->LastFailure();
+            dialogs.Error(detail.empty() ? std::string(texts::NoCard)
+                                         : std::string(texts::NoCard) + " " + detail);
             return ExitFailed;
         }
 
@@ -227,7 +281,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         RunSettings settings;
         TerminalRunView view(console);
         const SystemClock clock;
-        RunControl run(card, messages, holder, settings, view, dialogs, clock);
+        RunControl run(*card, messages, holder, settings, view, dialogs, clock);
         const int shownBefore = dialogs.MessagesShown();
         if (!run.BtnAdStartClick(controls)) {
             if (dialogs.CouldNotAsk()) {

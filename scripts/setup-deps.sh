@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     libchm-dev fp-utils
     libhdf5-dev python3-numpy python3-h5py python3-pytest
+    libsigrok-dev sigrok-cli
     xvfb xauth fonts-noto-cjk
     # Installing and packaging: the icons drawn from the SVG, the validators of the desktop
     # entry, metadata and MIME types, the man pages' check, dpkg-shlibdeps for `make deb`.

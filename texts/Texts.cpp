@@ -64,4 +64,67 @@ std::string CannotStart(const std::string& path, const std::string& reason) {
     return path + " を起動できません\n" + reason;
 }
 
+namespace {
+
+std::string WithLibraryMessage(std::string text, const std::string& library) {
+    return library.empty() ? text : text + "（sigrok: " + library + "）";
+}
+
+} // namespace
+
+std::string CardNameInvalid(const std::string& name) {
+    return "カードの指定「" + name +
+           "」が読めません。simulated または sigrok:ドライバ[:キー=値...] で指定して下さい。";
+}
+
+std::string SigrokUnknownDriver(const std::string& driver) {
+    return "sigrok にドライバ「" + driver + "」はありません。";
+}
+
+std::string SigrokDeviceNotFound(const std::string& name) {
+    return name + " が見つかりません。";
+}
+
+std::string SigrokOptionRefused(const std::string& device, const std::string& option) {
+    return device + " は設定 " + option + " を受け付けません。";
+}
+
+std::string SigrokCannotOpen(const std::string& device, const std::string& library) {
+    return WithLibraryMessage(device + " を開けません。", library);
+}
+
+std::string SigrokTooFewChannels(const std::string& device, std::int64_t inputs,
+                                 std::int64_t wanted) {
+    return device + " のアナログ入力は " + std::to_string(inputs) + " チャンネルで、" +
+           std::to_string(wanted) + " チャンネルは記録できません。";
+}
+
+std::string SigrokIntervalRefused(const std::string& device, const std::string& accepted) {
+    return device + " はこのサンプリング間隔で計測できません（" + accepted + "）。";
+}
+
+std::string SigrokRateRefused(const std::string& device, const std::string& rate,
+                              const std::string& library) {
+    return WithLibraryMessage(device + " は " + rate + " でサンプリングできません。", library);
+}
+
+std::string SigrokCannotStart(const std::string& device, const std::string& library) {
+    return WithLibraryMessage(device + " の計測を開始できません。", library);
+}
+
+std::string SigrokStoppedEarly(const std::string& device, std::int64_t scans, std::int64_t wanted,
+                               const std::string& library) {
+    return WithLibraryMessage(device + " のデータが " + std::to_string(scans) + " / " +
+                                  std::to_string(wanted) + " スキャンで途切れました。",
+                              library);
+}
+
+std::string IntervalsOfRateRange(const std::string& lowest, const std::string& highest) {
+    return lowest + "～" + highest + " の逆数、または 1 sec 以上";
+}
+
+std::string IntervalsOfOfferedRates(const std::string& rates) {
+    return (rates.empty() ? std::string("装置の周波数") : rates) + " の逆数、または 1 sec 以上";
+}
+
 } // namespace tessary::texts

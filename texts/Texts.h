@@ -91,6 +91,38 @@ inline constexpr const char* SamplingIntervalSetupFailed = "サンプリング�
 inline constexpr const char* RingBufferSetupFailed = "リングバッファ初期化エラー";
 inline constexpr const char* RingBufferStartFailed = "リングバッファモード変換開始エラー";
 
+// The card page with a sigrok device: its rows, the card chooser and what an input shows
+// before the device has told its unit.
+inline constexpr const char* VendorLabel = "メーカー：";
+inline constexpr const char* ModelLabel = "型式：";
+inline constexpr const char* ConnectionLabel = "接続：";
+inline constexpr const char* CardChoiceLabel = "使用するカード：";
+inline constexpr const char* RescanButton = "再検索";
+inline constexpr const char* InputsLabel = "入力と単位：";
+inline constexpr const char* UnitUnknown = "?";
+// A card name typed on the card page that does not read.
+std::string CardNameInvalid(const std::string& name);
+
+// A sigrok device: what went wrong, naming the device. `library` is libsigrok's own last
+// message, added in brackets when there is one.
+inline constexpr const char* SigrokUnavailable = "sigrok ライブラリを初期化できません。";
+std::string SigrokUnknownDriver(const std::string& driver);
+std::string SigrokDeviceNotFound(const std::string& name);
+std::string SigrokOptionRefused(const std::string& device, const std::string& option);
+std::string SigrokCannotOpen(const std::string& device, const std::string& library);
+std::string SigrokTooFewChannels(const std::string& device, std::int64_t inputs,
+                                 std::int64_t wanted);
+std::string SigrokIntervalRefused(const std::string& device, const std::string& accepted);
+std::string SigrokRateRefused(const std::string& device, const std::string& rate,
+                              const std::string& library);
+std::string SigrokCannotStart(const std::string& device, const std::string& library);
+std::string SigrokStoppedEarly(const std::string& device, std::int64_t scans, std::int64_t wanted,
+                               const std::string& library);
+// The sampling intervals a sigrok device accepts, in a few words.
+inline constexpr const char* SoftwareIntervalsOnly = "10 msec 以上";
+std::string IntervalsOfRateRange(const std::string& lowest, const std::string& highest);
+std::string IntervalsOfOfferedRates(const std::string& rates);
+
 // Message boxes.
 inline constexpr const char* NoCard = "AD変換カードが入っていません。";
 inline constexpr const char* OverwriteQuestion =

@@ -169,6 +169,8 @@ public:
         return static_cast<std::int32_t>(n);
     }
     double HexToVal(std::uint16_t word) override { return hexToVal(word); }
+    std::string LastFailure() const override { return lastFailure; }
+    void RunEnded() override { ++runsEnded; }
 
     int answeringTry = 0;
     int failStep = 0;
@@ -180,6 +182,8 @@ public:
     std::int32_t ringWords = 0;
     std::int32_t inputChannels = 8;
     int bursts = 0;
+    int runsEnded = 0;
+    std::string lastFailure;
     std::function<double(std::uint16_t)> hexToVal = [](std::uint16_t w) {
         return (w - 2048) * 10.0 / 2048.0;
     };

@@ -477,6 +477,46 @@ TEST_F(RunControlTest, AFailedConfigurationShowsItsErrorOnceAndStops) {
     }
 }
 
+// A card that knows more about a failed step (which device, which rate) says it on the
+// message's second line.
+TEST_F(RunControlTest, TheCardsOwnReasonFollowsTheFailedStepsMessage) {
+    card.failStep = 3;
+    card.lastFailure = "Demo device (demo) は 3 Hz でサンプリングできません。";
+    Start();
+    dialogs.shown.clear();
+    Pass();
+    const std::string expected =
+        "サンプリング周期設定エラー\nDemo device (demo) は 3 Hz でサンプリングできません。";
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].Text, expected);
+    EXPECT_EQ(run.Outcome().Reason, expected);
+}
+
+// However a run ends, the card hears of it once, after its last card call.
+TEST_F(RunControlTest, TheCardIsToldOnceWhenTheRunEndsHoweverItEnds) {
+    SetBurst(100, 1);
+    Start();
+    Pass();
+    FinishBurst();
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Completed);
+    EXPECT_EQ(card.runsEnded, 1);
+
+    Start();
+    Pass();
+    run.BtnAdStopClick();
+    EXPECT_EQ(card.runsEnded, 2);
+    EXPECT_EQ(card.calls.back(), "StopIrqMode");
+
+    card.failStep = 4;
+    Start();
+    Pass();
+    EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
+    EXPECT_EQ(card.runsEnded, 3);
+    Pass();
+    run.BtnAdStopClick();
+    EXPECT_EQ(card.runsEnded, 3) << "no run, nothing to end";
+}
+
 TEST_F(RunControlTest, AnErrorInsideTheRunStopsItAndReachesTheHost) {
     controls.SInterval = "70000";
     Start();
