@@ -5,6 +5,7 @@
 #include "acquisition/sigrok/SigrokDevice.h"
 #include "acquisition/sigrok/SigrokLibrary.h"
 #include "acquisition/sigrok/WordRing.h"
+#include "data/Errors.h"
 #include "texts/Texts.h"
 
 #include <algorithm>
@@ -33,8 +34,14 @@ std::int64_t SteadyNanoseconds() {
 
 SigrokCard::SigrokCard(CardName name, SigrokCardSettings settings, TimeSource now)
     : name_(std::move(name)), settings_(std::move(settings)),
-      now_(now ? std::move(now) : TimeSource(SteadyNanoseconds)),
-      library_(SigrokLibrary::Acquire()) {}
+      now_(now ? std::move(now) : TimeSource(SteadyNanoseconds)) {
+    // A library that does not start finds no device; detection says why.
+    try {
+        library_ = SigrokLibrary::Acquire();
+    } catch (const InOutError&) {
+        library_.reset();
+    }
+}
 
 SigrokCard::~SigrokCard() {
     EndBurst();
@@ -52,6 +59,10 @@ std::int32_t SigrokCard::AdGetCardResource(std::int32_t, std::int32_t, std::int3
     kind = 0;
     ioBase = 0;
     irq = 0;
+    if (!library_) {
+        lastFailure_ = texts::SigrokUnavailable;
+        return Failure;
+    }
     std::string why;
     const std::vector<sr_dev_inst*> found = library_->Scan(name_, why);
     if (found.empty()) {
@@ -89,6 +100,10 @@ std::int32_t SigrokCard::AdGetCardResource(std::int32_t, std::int32_t, std::int3
 }
 
 bool SigrokCard::OpenDevice() {
+    if (!library_) {
+        lastFailure_ = texts::SigrokUnavailable;
+        return false;
+    }
     std::string why;
     const std::vector<sr_dev_inst*> found = library_->Scan(name_, why);
     if (found.empty()) {

@@ -10,7 +10,7 @@ namespace tessary {
 // The file in the user's configuration folder that says which card the window records from,
 // and how a sigrok device is set up. It is the program's own and never part of a parameter
 // file, so a parameter file received from someone else cannot switch the device.
-inline constexpr const char* CardSettingsFileName = "card.ini";
+inline constexpr const char* CardChoiceFileName = "card.ini";
 
 // Settings of channel k of a burst, which is the device's analog channel k.
 struct SigrokChannelSettings {

@@ -1,10 +1,9 @@
 // The main window's life: construction, the start-up sequence, closing, and the card's
-// messages.
+// messages. The card itself is chosen and detected in TForm1Card.cpp.
 #include "app/ui/TForm1.h"
 
 #include "acquisition/MeasurementSetup.h"
 #include "acquisition/RunControl.h"
-#include "acquisition/SimulatedCard.h"
 #include "acquisition/SimulatedCardSettings.h"
 #include "app/ParameterCommands.h"
 #include "app/ParameterFile.h"
@@ -102,6 +101,7 @@ void TForm1::FormShow() {
     if (FolderPart(paths_.IniFileName) != paths_.ProgramDir) {
         QDir().mkpath(Q(FolderPart(paths_.IniFileName)));
     }
+    cardChoiceFile_ = CurrentUserFolders().Config + CardChoiceFileName;
 
     setWindowTitle(aboutBox_->ProductName());
     Timer1.setInterval(100);
@@ -114,17 +114,19 @@ void TForm1::FormShow() {
     values.FileName = S(EditFileName->text());
     SetValues(values);
 
-    if (!card_) {
-        card_ = std::make_unique<SimulatedCard>(LoadCardSettings());
+    if (card_) {
+        cardGiven_ = true;
+        UseCard(std::move(card_));
+    } else {
+        const SigrokCardSettings choice = LoadCardChoice();
+        UseCard(MakeCard(choice.Card, choice));
     }
-    run_ = std::make_unique<RunControl>(*card_, cardWindow_, sdfData_, settings_, *this, dialogs_,
-                                        clock_);
+    SetCardChoosing(true);
     DetectTheCard();
 
     BtnAdStop->setEnabled(false);
     ComboChNumChange();
     EditPresentStatus->setText(QString::fromUtf8(texts::NotConvertedYet));
-    TextStatus->setText(QString::fromUtf8(texts::CardStopped));
     EditTime->clear();
 
     SetFileName(fileName);
@@ -132,28 +134,6 @@ void TForm1::FormShow() {
     ReadStartupSettings();
     GatherSettings(Values(), sdfData_, settings_, dialogs_, *this);
     SetupCharts();
-}
-
-SimulatedCardSettings TForm1::LoadCardSettings() {
-    try {
-        return SimulatedCardSettings::Load(paths_.CardSettingsFile);
-    } catch (const std::exception& error) {
-        dialogs_.ShowError(error.what());
-        return {};
-    }
-}
-
-void TForm1::DetectTheCard() {
-    const std::optional<CardResource> resource = DetectCard(*card_);
-    if (resource) {
-        TextCardType->setText(QString::fromLatin1(CardTypeName(resource->Kind)));
-        TextAdrs->setText(QString::number(resource->IoBase));
-        TextIrqNo->setText(QString::number(resource->Irq));
-        return;
-    }
-    TextCardType->setText(QString::fromUtf8(texts::NoCardInSlot));
-    BtnAdStart->setEnabled(false);
-    dialogs_.ShowInformation(texts::NoCard);
 }
 
 void TForm1::ReadStartupSettings() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "acquisition/AdLib32.h"
+#include "acquisition/CardName.h"
 #include "acquisition/ControlValues.h"
 #include "acquisition/RunSettings.h"
 #include "acquisition/RunView.h"
 #include "acquisition/SimulatedCardSettings.h"
+#include "acquisition/sigrok/SigrokCardSettings.h"
 #include "app/ProgramPaths.h"
 #include "app/ui/QtCardMessagePoster.h"
 #include "data/Clock.h"
@@ -41,11 +43,13 @@ namespace tessary {
 
 class AnalysisProgramCommand;
 class CardMessageEvent;
+class CardPage;
 class ChartPanel;
 class Dialogs;
 class FileDialogs;
 class HelpCommands;
 class RunControl;
+class SigrokCard;
 class TAboutBox;
 class TFrmProgress;
 class OldFormatUpgrade;
@@ -70,8 +74,10 @@ public:
     static constexpr int MinimumWidth = 700;
     static constexpr int MinimumHeight = 440;
 
-    // Without a card of its own the window drives the simulated card set up by the file
-    // "AdLibSim.ini" (ProgramPaths::CardSettingsFile).
+    // A card given here is used as it is, and the card page offers no other. Without one
+    // the window records from the card that the card choice file in the user's settings
+    // folder names (CardChoiceFileName): the simulated card, set up by the file
+    // "AdLibSim.ini" (ProgramPaths::CardSettingsFile), or a sigrok device.
     TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
            std::unique_ptr<AdLib32> card = {}, QWidget* parent = nullptr);
     ~TForm1() override;
@@ -108,6 +114,9 @@ public:
     void OrvaneClick();
     void Contents1Click();
     void BitBtn2Click();
+    // The card page: another card chosen (or typed) in the list, and a new scan for devices.
+    void ComboCardNameActivated();
+    void BtnRescanClick();
 
     // What the run shows.
     void SetEditPresentStatus(const std::string& text) override;
@@ -129,6 +138,9 @@ public:
     QLineEdit* TextAdrs = nullptr;
     QLineEdit* TextIrqNo = nullptr;
     QLineEdit* TextStatus = nullptr;
+    QComboBox* ComboCardName = nullptr;
+    QPushButton* BtnRescan = nullptr;
+    QPlainTextEdit* TextInputs = nullptr;
     QLineEdit* EditWaitTime = nullptr;
     QLineEdit* EditIteration = nullptr;
     QLineEdit* EditBurstInterval = nullptr;
@@ -171,7 +183,17 @@ private:
     // The simulated card's settings; a file that does not read is reported and the defaults
     // are used.
     SimulatedCardSettings LoadCardSettings();
-    void DetectTheCard();
+    // The card choice file in the user's settings folder, read the same way.
+    SigrokCardSettings LoadCardChoice();
+    std::unique_ptr<AdLib32> MakeCard(const CardName& name, const SigrokCardSettings& settings);
+    // Records from `card` from now on; only while no run goes on.
+    void UseCard(std::unique_ptr<AdLib32> card);
+    // Looks for the card and shows what was found; a card that is not there is the "no card"
+    // path of start-up: its message, Start disabled, and the card's state naming what was
+    // looked for.
+    bool DetectTheCard();
+    // The card page's choice and scan are off during a run and with a card given.
+    void SetCardChoosing(bool enabled);
     void ReadStartupSettings();
     void ApplyLoadedValues(const ControlValues& values);
     void SchedulePass(std::chrono::milliseconds wait);
@@ -197,6 +219,11 @@ private:
     TFrmSDFdata sdfData_;
     ProgramPaths paths_;
     std::unique_ptr<AdLib32> card_;
+    bool cardGiven_ = false;
+    CardName cardName_;
+    SigrokCard* sigrokCard_ = nullptr; // card_, when it is a sigrok device
+    std::string cardChoiceFile_;
+    CardPage* cardPage_ = nullptr;
     QtCardMessagePoster cardWindow_;
     SystemClock clock_;
     RunSettings settings_;

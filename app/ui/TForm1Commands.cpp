@@ -46,6 +46,10 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::BtnAdStartClick() {
+    // The card is looked for again, so that a device plugged in (or out) since is seen.
+    if (Running() || !DetectTheCard()) {
+        return;
+    }
     if (run_->BtnAdStartClick(Values())) {
         SchedulePass(std::chrono::milliseconds(0));
     }

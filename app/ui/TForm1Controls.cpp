@@ -3,6 +3,7 @@
 #include "app/ui/TForm1.h"
 
 #include "acquisition/ui/ChartPanel.h"
+#include "app/ui/CardPage.h"
 #include "app/ui/PacedText.h"
 #include "texts/Texts.h"
 
@@ -121,29 +122,17 @@ QWidget* TForm1::BuildPanel1() {
 }
 
 QWidget* TForm1::BuildCardPage() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheetCard"));
-    auto* grid = new QGridLayout(page);
-    TextCardType = NamedEdit("TextCardType", {}, page);
-    TextAdrs = NamedEdit("TextAdrs", {}, page);
-    TextIrqNo = NamedEdit("TextIrqNo", {}, page);
-    TextStatus = NamedEdit("TextStatus", {}, page);
-    const std::array<std::pair<QString, QLineEdit*>, 4> rows = {{
-        {QString::fromUtf8(texts::CardTypeLabel), TextCardType},
-        {QString::fromUtf8(texts::IoBaseLabel), TextAdrs},
-        {QString::fromUtf8(texts::IrqLabel), TextIrqNo},
-        {QString::fromUtf8(texts::CardStateLabel), TextStatus},
-    }};
-    int row = 0;
-    for (const auto& [label, edit] : rows) {
-        edit->setStyleSheet(QStringLiteral("QLineEdit { color: white; background: #0a246a; }"));
-        edit->setReadOnly(edit != TextStatus);
-        grid->addWidget(new QLabel(label, page), row, 0);
-        grid->addWidget(edit, row, 1);
-        ++row;
-    }
-    grid->setRowStretch(row, 1);
-    return page;
+    cardPage_ = new CardPage;
+    TextCardType = cardPage_->TextCardType;
+    TextAdrs = cardPage_->TextAdrs;
+    TextIrqNo = cardPage_->TextIrqNo;
+    TextStatus = cardPage_->TextStatus;
+    ComboCardName = cardPage_->ComboCardName;
+    BtnRescan = cardPage_->BtnRescan;
+    TextInputs = cardPage_->TextInputs;
+    connect(ComboCardName, &QComboBox::activated, this, &TForm1::ComboCardNameActivated);
+    connect(BtnRescan, &QPushButton::clicked, this, &TForm1::BtnRescanClick);
+    return cardPage_;
 }
 
 QWidget* TForm1::BuildParameterPage() {

@@ -63,11 +63,13 @@ void TForm1::Panel2Resize() {
 void TForm1::DisableMenus() {
     File1->menuAction()->setEnabled(false);
     Analysis1->menuAction()->setEnabled(false);
+    SetCardChoosing(false);
 }
 
 void TForm1::EnableMenus() {
     File1->menuAction()->setEnabled(true);
     Analysis1->menuAction()->setEnabled(true);
+    SetCardChoosing(true);
 }
 
 } // namespace tessary
