@@ -225,6 +225,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
     }
     const RecordStopRule rule = StopRuleOf(line);
     const std::optional<int> fileType = FileTypeOf(line);
+    const CardName name = CardNameOf(line);
     const std::string& apm = line.Positionals()[0];
 
     StatusConsole console;
@@ -248,7 +249,6 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             dialogs.Error("no data file: the file has no Save Name; give -o FILE");
             return ExitFailed;
         }
-        const CardName name = CardNameOf(line);
         const auto config = line.Value("card-config");
         std::string cardConfig =
             config ? *config

@@ -217,6 +217,54 @@ TEST_F(Record, SettingsAndCardFailuresUseTheProgramsTexts) {
     EXPECT_NE(r.Err.find("サンプリング周期設定エラー"), std::string::npos) << r.Err;
 }
 
+// --card sigrok:demo records from libsigrok's demo device: its A0 square, 10 V, in mV.
+TEST_F(Record, ASigrokDeviceRecordsItsReadingsInThousandthsOfItsUnit) {
+    Apm apm;
+    apm.Iteration = "1";
+    apm.SInterval = "10";
+    apm.SamplingUnit = 2; // usec
+    apm.DataNum = "100";
+    apm.Channels = 1;
+    WriteApm("run.apm", apm);
+    Write("demo.ini", "[Ch1]\nOptions=pattern=square\n");
+    const CliResult r = RunCli({"record", "run.apm", "-o", "demo.sdf", "--card", "sigrok:demo",
+                                "--card-config", "demo.ini"},
+                               folder_);
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_NE(r.Err.find("変換終了[100]"), std::string::npos) << r.Err;
+    const std::string sdf = Read("demo.sdf");
+    ASSERT_EQ(sdf.size(), HeaderBytes + 100 * 2);
+    for (std::size_t i = 0; i < 100; ++i) {
+        EXPECT_EQ(Int16At(sdf, HeaderBytes + 2 * i), i % 10 < 5 ? -10000 : 10000) << i;
+    }
+}
+
+// A device that is not found, or one whose option does not read, is one line naming it.
+TEST_F(Record, ASigrokDeviceThatIsNotThereOrWronglyNamedIsAClearError) {
+    WriteApm("run.apm", {});
+    CliResult r =
+        RunCli({"record", "run.apm", "-o", "a.sdf", "--card", "sigrok:hantek-6xxx"}, folder_);
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "tessary-cli: sigrok:hantek-6xxx: AD変換カードが入っていません。 "
+                     "sigrok:hantek-6xxx が見つかりません。\n");
+    EXPECT_FALSE(Exists("a.sdf"));
+
+    Write("bad.ini", "[Ch1]\nOptions=pattern\n");
+    r = RunCli(
+        {"record", "run.apm", "-o", "a.sdf", "--card", "sigrok:demo", "--card-config", "bad.ini"},
+        folder_);
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_NE(r.Err.find("bad.ini: [Ch1] Options = 'pattern' is not KEY=VALUE"), std::string::npos)
+        << r.Err;
+
+    for (const char* name : {"sigrok", "sigrok:demo:conn", "usb:demo"}) {
+        r = RunCli({"record", "run.apm", "--card", name}, folder_);
+        EXPECT_EQ(r.ExitCode, 2) << name;
+        EXPECT_NE(r.Err.find("--card: \"" + std::string(name) + "\" is "), std::string::npos)
+            << r.Err;
+    }
+}
+
 TEST_F(Record, AnOverflowIsAnError) {
     Apm apm;
     apm.SInterval = "10";
