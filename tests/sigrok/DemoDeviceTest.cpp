@@ -223,6 +223,37 @@ TEST_F(DemoDeviceTest, StopInsideABurstFinishesTheFileAndLeavesNoThreadBehind) {
     EXPECT_TRUE(DetectCard(other).has_value());
 }
 
+// A run that does not drain for longer than the ring holds (4 M words: one second of four
+// channels at 1 MHz) overflows: the run fails with the file finished, and the library's
+// thread is gone.
+TEST_F(DemoDeviceTest, AnEngineFallingBehindByMoreThanTheRingOverflowsAndStopsCleanly) {
+    Use("sigrok:demo");
+    controls.SInterval = "1";
+    controls.DataNum = "2000000";
+    controls.Iteration = "1";
+    controls.ChNum = "4";
+    controls.ChannelGrid.push_back({"2", "Ch.3", "mV", "1", "0"});
+    controls.ChannelGrid.push_back({"3", "Ch.4", "mV", "1", "0"});
+    controls.FileName = folder.File("overflow.sdf");
+    const int threadsBefore = ThreadsOfThisProcess();
+    ASSERT_TRUE(DetectCard(*card).has_value());
+    ASSERT_TRUE(run->BtnAdStartClick(controls));
+    run->Pass(); // starts the burst
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    while (run->Running()) {
+        run->Pass();
+        messages.DeliverTo(*run);
+    }
+    messages.DeliverTo(*run);
+    EXPECT_EQ(run->Outcome().How, RunOutcome::End::Failed);
+    EXPECT_EQ(run->Outcome().Reason, "リングバッファオーバーフロー!");
+    EXPECT_EQ(view.textStatus, "リングバッファオーバーフロー");
+    TFrmSDFdata reader(dialogs);
+    ASSERT_TRUE(reader.ReadSdfHeader(controls.FileName));
+    EXPECT_EQ(reader.Record().Iteration, 1);
+    EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
+}
+
 // Nothing answers: the driver is unknown, an option is not one the driver takes, or the
 // driver finds no device (no USB oscilloscope here). Each says what was looked for.
 TEST_F(DemoDeviceTest, ADeviceThatIsNotThereIsNoCardWithAMessageNamingIt) {
