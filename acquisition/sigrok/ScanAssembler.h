@@ -20,7 +20,6 @@ public:
     // that did not fit are lost and later calls push nothing more.
     bool Add(int channel, std::span<const std::uint16_t> words);
 
-    std::int64_t ScansAssembled() const { return assembled_; }
     bool Complete() const { return assembled_ == scans_; }
     bool Overflowed() const { return overflowed_; }
 

@@ -70,7 +70,6 @@ public:
     std::string LastFailure() const override { return lastFailure_; }
     void RunEnded() override;
 
-    const CardName& Named() const { return name_; }
     // The device found by the last detection; nothing before one succeeded.
     const std::optional<SigrokDeviceDescription>& Description() const { return description_; }
 

@@ -34,7 +34,6 @@ public:
     const RateCapability& Rates() const { return rates_; }
     const std::vector<sr_channel*>& Analog() const { return analog_; }
     sr_session* Session() const { return session_; }
-    SigrokLibrary& Library() const { return library_; }
 
     // The device options and those of each input's channel group. False with `why` set to
     // the operator's message when the device refuses one.

@@ -33,7 +33,8 @@ CardPage::CardPage(QWidget* parent) : QWidget(parent) {
     ComboCardName = new QComboBox(this);
     ComboCardName->setObjectName(QStringLiteral("ComboCardName"));
     ComboCardName->setEditable(true);
-    ComboCardName->setInsertPolicy(QComboBox::NoInsert);
+    // A typed name becomes an item, so that Enter chooses it like a picked one.
+    ComboCardName->setInsertPolicy(QComboBox::InsertAtBottom);
     ComboCardName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ComboCardName->setMinimumContentsLength(12);
     BtnRescan = new QPushButton(QString::fromUtf8(texts::RescanButton), this);

@@ -110,9 +110,11 @@ void CardPageTest::aDeviceThatIsNotThereTakesTheNoCardPathNamingWhatWasLookedFor
              QStringLiteral("sigrok:hantek-6xxx:conn=250.250 が見つかりません。"));
     QVERIFY(!f.BtnAdStart->isEnabled());
 
-    // Found again once it is there: here, the operator picks the demo device instead.
-    f.ComboCardName->setEditText(QStringLiteral("sigrok:demo"));
-    f.ComboCardNameActivated();
+    // Found again once it is there: here, the operator types the demo device instead.
+    f.ComboCardName->lineEdit()->clear();
+    QTest::keyClicks(f.ComboCardName->lineEdit(), QStringLiteral("sigrok:demo"));
+    QTest::keyClick(f.ComboCardName->lineEdit(), Qt::Key_Return);
+    QCOMPARE(f.ComboCardName->currentText(), QStringLiteral("sigrok:demo"));
     QVERIFY(f.BtnAdStart->isEnabled());
     QCOMPARE(f.TextStatus->text(), QStringLiteral("停止"));
 }
