@@ -1,5 +1,5 @@
 // The card page of the window: choosing a sigrok device, looking for it, and recording from
-// it. The window's card settings file lives in a scratch configuration folder.
+// it. The window's card choice file lives in a scratch settings folder ($XDG_CONFIG_HOME).
 #include "app/ui/FileDialogs.h"
 #include "app/ui/TForm1.h"
 #include "data/Dialogs.h"
@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,8 +49,7 @@ private slots:
     void initTestCase() {
         QVERIFY(config_.isValid());
         qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-        folder_ = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        QVERIFY(folder_.startsWith(config_.path()));
+        folder_ = config_.path() + QStringLiteral("/tessary");
         QVERIFY(QDir().mkpath(folder_));
     }
     void cleanup() {
