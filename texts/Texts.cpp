@@ -124,7 +124,8 @@ std::string IntervalsOfRateRange(const std::string& lowest, const std::string& h
 }
 
 std::string IntervalsOfOfferedRates(const std::string& rates) {
-    return (rates.empty() ? std::string("装置の周波数") : rates) + " の逆数、または 1 sec 以上";
+    return rates.empty() ? std::string("装置の受け付ける周波数の逆数、または 1 sec 以上")
+                         : rates + " の逆数、または 1 sec 以上";
 }
 
 } // namespace tessary::texts

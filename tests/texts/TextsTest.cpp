@@ -55,3 +55,20 @@ TEST(Texts, EveryConfigurationResultHasItsMessage) {
         EXPECT_STREQ(ConfigureErrorText(other), "不明なエラーが発生しました。") << other;
     }
 }
+
+// A sigrok device's failures name it, and add libsigrok's own last word in brackets only when
+// it said something.
+TEST(Texts, SigrokFailuresNameTheDeviceAndAddTheLibrarysWord) {
+    EXPECT_EQ(texts::SigrokCannotOpen("DSO (hantek-6xxx, 1.5)", ""),
+              "DSO (hantek-6xxx, 1.5) を開けません。");
+    EXPECT_EQ(texts::SigrokCannotOpen("DSO (hantek-6xxx, 1.5)", "Unable to claim interface."),
+              "DSO (hantek-6xxx, 1.5) を開けません。（sigrok: Unable to claim interface.）");
+    EXPECT_EQ(texts::SigrokRateRefused("Demo device (demo)", "3 MHz", ""),
+              "Demo device (demo) は 3 MHz でサンプリングできません。");
+    EXPECT_EQ(texts::SigrokCannotStart("Demo device (demo)", "x"),
+              "Demo device (demo) の計測を開始できません。（sigrok: x）");
+    EXPECT_EQ(texts::SigrokStoppedEarly("Demo device (demo)", 0, 512, ""),
+              "Demo device (demo) のデータが 0 / 512 スキャンで途切れました。");
+    EXPECT_EQ(texts::IntervalsOfOfferedRates(""),
+              "装置の受け付ける周波数の逆数、または 1 sec 以上");
+}
