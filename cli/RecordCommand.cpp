@@ -225,7 +225,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
     }
     const RecordStopRule rule = StopRuleOf(line);
     const std::optional<int> fileType = FileTypeOf(line);
-    const CardName name = CardNameOf(line);
+    const CardName cardName = CardNameOf(line);
     const std::string& apm = line.Positionals()[0];
 
     StatusConsole console;
@@ -252,7 +252,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         const auto config = line.Value("card-config");
         std::string cardConfig =
             config ? *config
-                   : (name.Type == CardName::Kind::Simulated
+                   : (cardName.Type == CardName::Kind::Simulated
                           ? ResolveProgramPaths(RunningProgramFile(), CurrentUserFolders())
                                 .CardSettingsFile
                           : std::string());
@@ -262,12 +262,12 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             return ExitFailed;
         }
         std::unique_ptr<AdLib32> card;
-        if (name.Type == CardName::Kind::Simulated) {
+        if (cardName.Type == CardName::Kind::Simulated) {
             card = std::make_unique<SimulatedCard>(SimulatedCardSettings::Load(cardConfig));
         } else {
-            card = std::make_unique<SigrokCard>(name, config ? SigrokCardSettings::Load(cardConfig)
-                                                             : SigrokCardSettings{});
-            dialogs.SetSubject(name.Text());
+            card = std::make_unique<SigrokCard>(
+                cardName, config ? SigrokCardSettings::Load(cardConfig) : SigrokCardSettings{});
+            dialogs.SetSubject(cardName.Text());
         }
         if (!DetectCard(*card)) {
             const std::string detail = card->LastFailure();

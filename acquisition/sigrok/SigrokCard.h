@@ -22,7 +22,7 @@ class WordRing;
 // The card interface on a device that libsigrok drives (oscilloscopes, data-acquisition
 // devices, multimeters, data loggers; the library's demo device needs no hardware).
 //
-// - Detection (AdGetCardResource) scans for the device that the name names, opens it, takes
+// - Detection (AdGetCardResource) scans for the device that the card name gives, opens it, takes
 //   one reading from every analog input to learn its unit, and closes it again. Kind, I/O
 //   base and IRQ are 0; Description() tells what was found.
 // - A run opens the device at its first burst (AdSetParamAuto) and keeps it open until
@@ -45,7 +45,8 @@ public:
     // 1 MHz that the engine may fall behind before the burst overflows.
     static constexpr std::int32_t RingWords = 1 << 22;
 
-    // `name` must name a sigrok driver. `now` is the engine's clock for software timing.
+    // `name` is a sigrok card (sigrok:DRIVER[:KEY=VALUE...]). `now` is the engine's clock for
+    // software timing.
     SigrokCard(CardName name, SigrokCardSettings settings, TimeSource now = {});
     ~SigrokCard() override;
 
@@ -74,7 +75,7 @@ public:
     const std::optional<SigrokDeviceDescription>& Description() const { return description_; }
 
 private:
-    // The device's name in messages: its description once found, else the name.
+    // The device's name in messages: its description once found, else the card name.
     std::string DeviceName() const;
     bool OpenDevice();
     void EndBurst();

@@ -38,11 +38,11 @@ CardName::OptionList ReadOptions(const ProfileFile& file, const std::string& pat
 SigrokCardSettings SigrokCardSettings::Load(const std::string& path) {
     const ProfileFile file(path);
     SigrokCardSettings settings;
-    if (const auto name = file.Find("Card", "Name"); name && !Trimmed(*name).empty()) {
+    if (const auto text = file.Find("Card", "Name"); text && !Trimmed(*text).empty()) {
         std::string why;
-        const auto parsed = CardName::Parse(*name, &why);
+        const auto parsed = CardName::Parse(*text, &why);
         if (!parsed) {
-            Refuse(path, "Card", "Name", Trimmed(*name), why);
+            Refuse(path, "Card", "Name", Trimmed(*text), why);
         }
         settings.Card = *parsed;
     }
@@ -67,9 +67,9 @@ SigrokCardSettings SigrokCardSettings::Load(const std::string& path) {
     return settings;
 }
 
-void SigrokCardSettings::SaveName(const std::string& path, const CardName& name) {
+void SigrokCardSettings::SaveName(const std::string& path, const CardName& card) {
     ProfileFile file(path);
-    file.Set("Card", "Name", name.Text());
+    file.Set("Card", "Name", card.Text());
     file.Save();
 }
 

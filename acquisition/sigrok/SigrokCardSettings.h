@@ -30,7 +30,7 @@ struct SigrokCardSettings {
 
     // Writes [Card] Name into the file at `path` and leaves every other line as it was. An
     // InOutError "<path> に書き込めません" when the file cannot be written.
-    static void SaveName(const std::string& path, const CardName& name);
+    static void SaveName(const std::string& path, const CardName& card);
 };
 
 } // namespace tessary

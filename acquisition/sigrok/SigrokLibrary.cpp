@@ -243,22 +243,22 @@ std::vector<SigrokLibrary::FoundDevice> SigrokLibrary::ScanAll() {
     return found;
 }
 
-std::vector<sr_dev_inst*> SigrokLibrary::Scan(const CardName& name, std::string& why) {
+std::vector<sr_dev_inst*> SigrokLibrary::Scan(const CardName& card, std::string& why) {
     why.clear();
-    sr_dev_driver* driver = Driver(name.Driver);
+    sr_dev_driver* driver = Driver(card.Driver);
     if (driver == nullptr) {
-        why = texts::SigrokUnknownDriver(name.Driver);
+        why = texts::SigrokUnknownDriver(card.Driver);
         return {};
     }
     GSList* options = nullptr;
-    for (const auto& [key, value] : name.Options) {
+    for (const auto& [key, value] : card.Options) {
         const sr_key_info* info = sr_key_info_name_get(SR_KEY_CONFIG, key.c_str());
         GVariant* data = info != nullptr && TakesScanOption(driver, info->key)
                              ? VariantOf(info->datatype, value)
                              : nullptr;
         if (data == nullptr) {
             g_slist_free_full(options, FreeConfig);
-            why = texts::SigrokOptionRefused(name.Text(), key + "=" + value);
+            why = texts::SigrokOptionRefused(card.Text(), key + "=" + value);
             return {};
         }
         auto* config = g_new0(sr_config, 1);

@@ -39,13 +39,13 @@ public:
     SigrokLibrary& operator=(const SigrokLibrary&) = delete;
 
     // Every device that the drivers find without being told where to look (USB devices and
-    // the demo device); serial devices need a conn=... in their name.
+    // the demo device); serial devices need a conn=... option.
     std::vector<FoundDevice> ScanAll();
 
-    // The devices that `name` names. An empty result with `why` set (an operator's message,
-    // UTF-8) when the driver is unknown or an option cannot be given to it; an empty result
-    // with `why` empty when the driver simply found nothing.
-    std::vector<sr_dev_inst*> Scan(const CardName& name, std::string& why);
+    // The devices that the card name `card` gives. An empty result with `why` set (an operator's
+    // message, UTF-8) when the driver is unknown or an option cannot be given to it; an empty
+    // result with `why` empty when the driver simply found nothing.
+    std::vector<sr_dev_inst*> Scan(const CardName& card, std::string& why);
 
     // Gives `key`=`value` to the device (to its channel group `group`, or to the whole device
     // when null). False with `why` set when the device does not take it or the value does

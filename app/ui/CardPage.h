@@ -17,7 +17,7 @@ class QPushButton;
 
 namespace tessary {
 
-// The page "カード情報": the card to record from (a name, chosen among the devices a scan
+// The page "カード情報": the card to record from (its name, chosen among the devices a scan
 // found or typed in), what detection found, and the card's state. The simulated card shows
 // its kind, I/O base and IRQ; a sigrok device its vendor, model and connection in the same
 // rows, and its analog inputs with the unit of each.

@@ -97,7 +97,7 @@ TEST_F(CardSettingsFile, AValueThatDoesNotReadNamesTheFileSectionAndKey) {
     }
 }
 
-// Choosing a device in the window rewrites only its name.
+// Choosing a device in the window rewrites only the card's name.
 TEST_F(CardSettingsFile, SavingTheCardKeepsEveryOtherLine) {
     const std::string path =
         Write("; my scope\r\n[Card]\r\nName=simulated\r\n[Ch1]\r\nDivider=2\r\n");
