@@ -1,8 +1,12 @@
 #include "acquisition/RunControl.h"
 
 #include "acquisition/MeasurementSetup.h"
+#include "acquisition/StartChecks.h"
 #include "data/DateTime.h"
 #include "data/Errors.h"
+#include "data/PosixFile.h"
+#include "data/RecordingContents.h"
+#include "data/SdfWriter.h"
 #include "data/TimeUnits.h"
 #include "texts/Texts.h"
 
@@ -12,6 +16,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <unistd.h>
 
 namespace tessary {
 
@@ -81,9 +86,16 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
         return false;
     }
     outcome_ = {};
+    StartChecks checks(controls, dialogs_);
+    if (!checks.BeforeOverwrite()) {
+        return false;
+    }
     std::error_code error;
     if (std::filesystem::exists(controls.FileName, error) &&
         !dialogs_.Ask(MessageKind::Warning, texts::OverwriteQuestion)) {
+        return false;
+    }
+    if (!checks.FreeSpaceAllows()) {
         return false;
     }
     if (!GatherSettings(controls, data_, settings_, dialogs_, view_)) {
@@ -91,11 +103,16 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
     }
     fileType_ = controls.FileType == FileTypeTsd ? FileTypeTsd : FileTypeSdf;
     runChNum_ = data_.Record().ChNum;
-    if (!WriteHeader()) {
-        ShowHeaderError();
+    try {
+        data_.Record().ComputeDerivedSizes();
+    } catch (const RangeError&) {
+        return false; // a block beyond 32 bits, refused as GatherSettings refuses sizes
+    }
+    if (!OpenDataFile()) {
         return false;
     }
     data_.Record().TargetFileName = settings_.FileName;
+    writer_.Begin(data_.Record(), fileType_, durable_);
     state_.StopRequested = false;
     state_.BurstNumber = 0;
     view_.SetupCharts();
@@ -117,8 +134,26 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
 
 void RunControl::BtnAdStopClick() {
     if (Running()) {
-        outcome_ = {RunOutcome::End::Stopped, {}};
-        Guarded([&] { FullStop(false); });
+        Guarded([&] {
+            writer_.Wait();
+            if (const auto failure = writer_.Failed()) {
+                StopOnWriteFailure(*failure);
+                return;
+            }
+            outcome_ = {RunOutcome::End::Stopped, {}};
+            FullStop(false);
+        });
+    }
+}
+
+void RunControl::WaitForWrites() {
+    writer_.Wait();
+    if (Running()) {
+        Guarded([&] {
+            if (const auto failure = writer_.Failed()) {
+                StopOnWriteFailure(*failure);
+            }
+        });
     }
 }
 
@@ -133,7 +168,9 @@ std::chrono::milliseconds RunControl::Pass() {
     std::chrono::milliseconds wait = BurstPassWait;
     try {
         Guarded([&] {
-            if (phase_ == Phase::InitialWait) {
+            if (const auto failure = writer_.Failed()) {
+                StopOnWriteFailure(*failure);
+            } else if (phase_ == Phase::InitialWait) {
                 wait = WaitPass(clock_.Now());
             } else if (state_.IrqModeActive) {
                 wait = DrainWhileReady();
@@ -193,11 +230,9 @@ std::chrono::milliseconds RunControl::WaitPass(double now) {
 void RunControl::BeginBursts(double now) {
     data_.Record().StartTime = now;
     state_.NextBurstTime = now;
-    // The header written at Start carries the old start time; now the real one is known.
-    if (!WriteHeader()) {
-        ShowHeaderError();
-        FailedStop(texts::CannotWrite(settings_.FileName));
-    }
+    // The header written at Start carries the old start time; now the real one is known. The
+    // writer's thread rewrites it while the first burst begins.
+    writer_.SubmitHeader(data_.Record(), settings_.FileName);
 }
 
 void RunControl::StartBurst() {
@@ -318,7 +353,25 @@ void RunControl::CompleteBurst(bool interrupted) {
         }
     }
     state_.IrqModeActive = false;
-    if (state_.BurstNumber == record.Iteration) {
+    writer_.SubmitBlock(record, state_.BurstNumber - 1);
+    const bool last = state_.BurstNumber == record.Iteration;
+    const std::optional<Limit> limit = last ? std::nullopt : RunLimit();
+    if (last || limit) {
+        // The run ends with this block: it counts only once it is written, and the record
+        // keeps the last burst.
+        writer_.TakeBack(record);
+        if (const auto failure = writer_.Failed()) {
+            StopOnWriteFailure(*failure);
+            return;
+        }
+    }
+    if (limit) {
+        outcome_ = {RunOutcome::End::LimitReached, limit->Reason};
+        FullStop(false);
+        view_.SetEditPresentStatus(limit->Status);
+        return;
+    }
+    if (last) {
         state_.StopRequested = true;
         view_.SetBtnAdStopEnabled(false);
         view_.SetEditPresentStatus(texts::RunCompleted);
@@ -327,13 +380,28 @@ void RunControl::CompleteBurst(bool interrupted) {
         view_.EnableMenus();
         view_.SetProgressBar1(0);
         phase_ = Phase::Idle;
+        lock_.Release();
         outcome_ = {RunOutcome::End::Completed, {}};
         card_.RunEnded();
-    } else {
-        state_.NextBurstTime = record.StartTime + state_.BurstNumber * settings_.BurstIntervalDays;
-        view_.SetEditPresentStatus(texts::BurstWaiting(state_.BurstNumber + 1));
+        return;
     }
-    WriteBlock(state_.BurstNumber - 1);
+    state_.NextBurstTime = record.StartTime + state_.BurstNumber * settings_.BurstIntervalDays;
+    view_.SetEditPresentStatus(texts::BurstWaiting(state_.BurstNumber + 1));
+}
+
+std::optional<RunControl::Limit> RunControl::RunLimit() const {
+    const MeasurementParameters& record = data_.Record();
+    if (record.Iteration > 0) {
+        return std::nullopt;
+    }
+    if (state_.BurstNumber >= MaxStatedBursts) {
+        return Limit{texts::RunEndedAtBurstLimit, texts::BurstLimitReached(state_.BurstNumber)};
+    }
+    if (fileType_ == FileTypeSdf &&
+        SdfWriter::BlockOffset(record, state_.BurstNumber) > SdfWriter::MaxBlockOffset) {
+        return Limit{texts::RunEndedAtFileLimit, texts::FileLimitReached(state_.BurstNumber)};
+    }
+    return std::nullopt;
 }
 
 void RunControl::StopInterruptMode() {
@@ -349,6 +417,22 @@ void RunControl::FailedStop(const std::string& reason, bool burstInterrupted) {
     FullStop(burstInterrupted);
 }
 
+void RunControl::StopOnWriteFailure(const RecordingWriter::Failure& failure) {
+    const std::string reason = PosixFile::ReasonOf(failure.Error);
+    std::string message =
+        failure.Block < 0 ? texts::CannotWrite(settings_.FileName, reason)
+                          : texts::BlockWriteFailed(settings_.FileName, failure.Block + 1, reason);
+    outcome_ = {RunOutcome::End::Failed, message};
+    try {
+        FullStop(false);
+    } catch (const std::exception& error) {
+        message += "\n" + std::string(error.what());
+        outcome_.Reason = message;
+    }
+    view_.SetEditPresentStatus(texts::RunStoppedOnWriteError);
+    dialogs_.ShowError(message);
+}
+
 void RunControl::FullStop(bool burstInterrupted) {
     state_.StopRequested = true;
     phase_ = Phase::Idle;
@@ -356,25 +440,23 @@ void RunControl::FullStop(bool burstInterrupted) {
     view_.SetEditPresentStatus(texts::RunStopped);
     view_.SetEditTime("");
     std::exception_ptr error;
-    const bool interrupted = burstInterrupted || state_.IrqModeActive;
-    if (interrupted || state_.BurstNumber > 0) {
-        // A run without a burst count keeps 0 in its header while it records; stopped, it
-        // is lowered like any other count to the bursts begun.
-        if (data_.Record().Iteration <= 0) {
-            data_.Record().Iteration = std::numeric_limits<std::int16_t>::max();
-        }
-        StoppedRun run;
-        run.IrqModeActive = interrupted;
-        run.ScansDone = state_.ScansDone;
-        run.BurstNumber = state_.BurstNumber;
-        run.FileType = fileType_;
-        run.FileName = settings_.FileName;
+    writer_.Wait();
+    // After a failed write the file keeps the blocks written before it, and nothing more.
+    const bool failed = writer_.Failed().has_value();
+    StoppedRun run;
+    run.IrqModeActive = !failed && (burstInterrupted || state_.IrqModeActive);
+    run.ScansDone = state_.ScansDone;
+    run.BurstNumber = failed ? writer_.Written() : state_.BurstNumber;
+    run.FileType = fileType_;
+    run.FileName = settings_.FileName;
+    if (run.IrqModeActive || run.BurstNumber > 0) {
         try {
             data_.FinishStoppedRecording(run);
         } catch (...) {
             error = std::current_exception();
         }
     }
+    lock_.Release();
     StopInterruptMode();
     card_.RunEnded();
     view_.SetBtnAdStartEnabled(true);
@@ -385,22 +467,47 @@ void RunControl::FullStop(bool burstInterrupted) {
     }
 }
 
+bool RunControl::OpenDataFile() {
+    const std::string& path = settings_.FileName;
+    std::error_code exists;
+    const bool existed = std::filesystem::exists(path, exists);
+    std::string why;
+    switch (lock_.Acquire(path, why)) {
+    case RecordingLock::Result::Taken:
+        break;
+    case RecordingLock::Result::HeldByAnother:
+        dialogs_.ShowError(texts::BeingRecorded(path));
+        return false;
+    case RecordingLock::Result::Failed:
+        dialogs_.ShowError(texts::CannotWrite(path, why));
+        return false;
+    }
+    // The new recording starts from an empty file, so that no byte of an earlier recording of
+    // that name can be read, exported or repaired as part of it.
+    data_.SetDurableWrites(durable_);
+    int failure = 0;
+    if (::ftruncate(lock_.Descriptor(), 0) != 0) {
+        failure = errno;
+    } else if (!WriteHeader()) {
+        failure = data_.LastWriteError();
+    } else if (!existed && durable_) {
+        // The new file's name must survive a power loss as its header does.
+        PosixFile::SyncFolder(path, failure);
+    }
+    if (failure == 0) {
+        return true;
+    }
+    lock_.Release();
+    if (!existed) {
+        ::unlink(path.c_str());
+    }
+    dialogs_.ShowError(texts::CannotWrite(path, PosixFile::ReasonOf(failure)));
+    return false;
+}
+
 bool RunControl::WriteHeader() {
     return fileType_ == FileTypeTsd ? data_.WriteTsdHeader(settings_.FileName)
                                     : data_.WriteSdfHeader(settings_.FileName);
-}
-
-void RunControl::WriteBlock(std::int32_t index) {
-    // As with the card's own results, a block that cannot be written does not stop the run.
-    if (fileType_ == FileTypeTsd) {
-        data_.WriteTsdBlock(index);
-    } else {
-        data_.WriteSdfBlock(index);
-    }
-}
-
-void RunControl::ShowHeaderError() {
-    dialogs_.ShowError(texts::CannotWrite(settings_.FileName));
 }
 
 } // namespace tessary

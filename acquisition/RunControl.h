@@ -8,10 +8,13 @@
 #include "acquisition/RunView.h"
 #include "data/Clock.h"
 #include "data/Dialogs.h"
+#include "data/RecordingLock.h"
+#include "data/RecordingWriter.h"
 #include "data/TFrmSDFdata.h"
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tessary {
@@ -23,6 +26,14 @@ namespace tessary {
 // messages are handled between passes. While a burst runs, one pass drains the ring buffer
 // repeatedly for as long as words are ready, up to a time slice of a few milliseconds.
 //
+// The run holds the data file's RecordingLock from Start to its end, and starts from an empty
+// file. Blocks are written on a writer thread (RecordingWriter), each forced to the disk
+// unless durable writes are turned off; the first block or header that cannot be written ends
+// the run with the full stop, the file finished to state the blocks written, the error box
+// naming the file, the burst and the system's reason. A run without a burst count ends when
+// its header could not state one more burst (32 767) or its next SDF block would start past
+// the 2 GB offset limit.
+//
 // Errors that the run does not handle itself (a range error from the card's parameters or
 // from a conversion, an input/output error while finishing a file) end the run with the
 // full stop and then leave Pass() or BtnAdStopClick() as exceptions, for the host's general
@@ -32,8 +43,9 @@ public:
     RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& data, RunSettings& settings,
                RunView& view, Dialogs& dialogs, const Clock& clock);
 
-    // The start button: the overwrite question, GatherSettings, the header of the new file.
-    // True when a run began. Does nothing while a run is going on.
+    // The start button: the checks of StartChecks, the overwrite question, GatherSettings, the
+    // lock, the header of the emptied file. True when a run began. Does nothing while a run is
+    // going on.
     bool BtnAdStartClick(const ControlValues& controls);
 
     // The stop button: finishes the recording and puts the window back to idle. Does nothing
@@ -56,6 +68,13 @@ public:
 
     // How long one pass may keep draining while words are ready.
     void SetDrainSlice(std::chrono::microseconds slice) { drainSlice_ = slice; }
+
+    // Whether the next run forces each write to the disk (on unless turned off).
+    void SetDurableWrites(bool durable) { durable_ = durable; }
+
+    // Waits until the blocks handed to the writer thread are written, and ends the run when
+    // one failed; for hosts and tests that need the file as it stands now.
+    void WaitForWrites();
 
 private:
     enum class Phase { Idle, InitialWait, Bursts };
@@ -80,9 +99,18 @@ private:
     void FullStop(bool burstInterrupted);
     // The full stop of a run that cannot go on, with the reason as its outcome.
     void FailedStop(const std::string& reason, bool burstInterrupted = false);
+    // The full stop after the writer thread failed: the file keeps the blocks written.
+    void StopOnWriteFailure(const RecordingWriter::Failure& failure);
+    // A run without a burst count that can record no further burst: its state text and the
+    // reason; nothing while it can.
+    struct Limit {
+        const char* Status;
+        std::string Reason;
+    };
+    std::optional<Limit> RunLimit() const;
+    // Locks and empties the data file and writes its header; false after showing why not.
+    bool OpenDataFile();
     bool WriteHeader();
-    void WriteBlock(std::int32_t index);
-    void ShowHeaderError();
 
     AdLib32& card_;
     CardMessagePoster& window_;
@@ -94,6 +122,9 @@ private:
 
     RunState state_;
     RunOutcome outcome_;
+    RecordingLock lock_;
+    RecordingWriter writer_;
+    bool durable_ = true;
     Phase phase_ = Phase::Idle;
     int fileType_ = FileTypeSdf; // taken at Start: the whole run writes one format
     std::int16_t runChNum_ = 0;  // the channel count the run was set up for

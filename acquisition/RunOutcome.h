@@ -12,10 +12,15 @@ struct RunOutcome {
         Completed, // every planned burst was recorded
         Stopped,   // Stop was pressed (or the host pressed it: a signal, closing the window)
         Failed,    // the card, a file or a conversion failed; Reason says why
+        // A run without a burst count reached the most bursts its header (32 767) or its SDF
+        // file (the 2 GB offset limit) can hold and ended there, the file finished; Reason
+        // says which.
+        LimitReached,
     };
 
     End How = End::None;
-    std::string Reason; // Failed: the operator's message (UTF-8), the system's reason included
+    std::string Reason; // Failed, LimitReached: the operator's message (UTF-8), with the system's
+                        // reason for a failure
 
     bool Ended() const { return How != End::None; }
 };

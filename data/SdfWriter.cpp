@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
@@ -170,17 +171,42 @@ std::string SdfWriter::EncodeHeader(const MeasurementParameters& record) {
     return out;
 }
 
+std::int64_t SdfWriter::BlockOffset(const MeasurementParameters& record, std::int64_t k) {
+    return std::int64_t{record.HeaderBlocks} * std::int64_t{sdf::AreaBytes} +
+           k * std::int64_t{record.BlockBytes};
+}
+
+std::int64_t SdfWriter::MaxBlocks(const MeasurementParameters& record) {
+    const std::int64_t room = MaxBlockOffset - BlockOffset(record, 0);
+    if (room < 0) {
+        return 0;
+    }
+    return record.BlockBytes > 0 ? room / record.BlockBytes + 1
+                                 : std::numeric_limits<std::int64_t>::max();
+}
+
 bool SdfWriter::WriteHeader(const MeasurementParameters& record, const std::string& path) {
     std::string bytes;
     try {
         bytes = EncodeHeader(record);
     } catch (const TessaryError&) {
+        error_ = EINVAL;
         return false;
     }
-    return PosixFile::WriteFileStart(path, O_WRONLY | O_CREAT, bytes.data(), bytes.size());
+    return PosixFile::WriteFileStart(path, O_WRONLY | O_CREAT, bytes.data(), bytes.size(), durable_,
+                                     error_);
 }
 
 bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {
+    error_ = 0;
+    const bool written = WriteBlockTo(record, k);
+    if (!written && error_ == 0) {
+        error_ = EINVAL; // sizes or buffers that do not agree
+    }
+    return written;
+}
+
+bool SdfWriter::WriteBlockTo(MeasurementParameters& record, std::int32_t k) {
     try {
         record.ComputeDerivedSizes();
     } catch (const TessaryError&) {
@@ -199,25 +225,28 @@ bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {
             return false;
         }
     }
-    const std::int64_t offset = std::int64_t{record.HeaderBlocks} * std::int64_t{sdf::AreaBytes} +
-                                std::int64_t{k} * record.BlockBytes;
-    if (offset > std::numeric_limits<std::int32_t>::max()) {
+    const std::int64_t offset = BlockOffset(record, k);
+    if (offset > MaxBlockOffset) {
+        error_ = EFBIG;
         return false;
     }
     const auto bytes = static_cast<std::size_t>(record.BlockBytes);
 
     PosixFile file;
     if (!file.Open(record.TargetFileName, O_WRONLY)) {
+        error_ = file.LastError();
         return false;
     }
+    const off_t before = file.Size();
+    bool written = before >= 0;
     // One channel without per-burst values on a little-endian host: the samples already are
     // the block's bytes.
+    bool direct = false;
     if constexpr (std::endian::native == std::endian::little) {
-        if (channels == 1 && values == 0) {
-            const bool written =
-                file.WriteAt(record.Samples[0].data(), bytes, static_cast<off_t>(offset));
-            return file.Close() && written;
-        }
+        direct = channels == 1 && values == 0;
+    }
+    if (written && direct) {
+        written = file.WriteAt(record.Samples[0].data(), bytes, static_cast<off_t>(offset));
     }
     // Otherwise the block is interleaved a piece at a time and each piece written while it is
     // still in the cache, so the samples cross memory once, as a plain write of ready bytes
@@ -225,8 +254,7 @@ bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {
     const std::size_t stride = static_cast<std::size_t>(channels) * 2;
     const auto pieceSteps =
         static_cast<std::int32_t>(std::max<std::size_t>(1, PieceBytes / stride));
-    bool written = true;
-    for (std::int32_t first = 0; written && first < steps; first += pieceSteps) {
+    for (std::int32_t first = 0; written && !direct && first < steps; first += pieceSteps) {
         const std::int32_t n = std::min(pieceSteps, steps - first);
         const bool last = first + n == steps;
         const std::size_t pieceBytes = static_cast<std::size_t>(n) * stride +
@@ -234,8 +262,8 @@ bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {
         try {
             block_.resize(pieceBytes);
         } catch (const std::bad_alloc&) {
-            written = false;
-            break;
+            error_ = ENOMEM;
+            return false;
         }
         Interleave(record.Samples, channels, first, n, block_.data());
         if (last) {
@@ -248,7 +276,20 @@ bool SdfWriter::WriteBlock(MeasurementParameters& record, std::int32_t k) {
             block_.data(), pieceBytes,
             static_cast<off_t>(offset + std::int64_t{first} * static_cast<std::int64_t>(stride)));
     }
-    return file.Close() && written;
+    written = written && (!durable_ || file.DataSync());
+    if (!written) {
+        error_ = file.LastError();
+        // A block that lengthened the file goes again, so that no part of it is read as data.
+        if (before >= 0 && before <= offset) {
+            file.Truncate(before);
+        }
+        return false;
+    }
+    if (!file.Close()) {
+        error_ = file.LastError();
+        return false;
+    }
+    return true;
 }
 
 } // namespace tessary

@@ -35,11 +35,15 @@ bool TFrmSDFdata::ReadSdfHeader(const std::string& path) {
 }
 
 bool TFrmSDFdata::WriteSdfHeader(const std::string& path) {
-    return sdfWriter_.WriteHeader(record_, path);
+    const bool written = sdfWriter_.WriteHeader(record_, path);
+    writeError_ = written ? 0 : sdfWriter_.LastError();
+    return written;
 }
 
 bool TFrmSDFdata::WriteSdfBlock(std::int32_t k) {
-    return sdfWriter_.WriteBlock(record_, k);
+    const bool written = sdfWriter_.WriteBlock(record_, k);
+    writeError_ = written ? 0 : sdfWriter_.LastError();
+    return written;
 }
 
 bool TFrmSDFdata::ReadTsdHeader(const std::string& path) {
@@ -47,15 +51,24 @@ bool TFrmSDFdata::ReadTsdHeader(const std::string& path) {
 }
 
 bool TFrmSDFdata::WriteTsdHeader(const std::string& path) {
-    return tsdWriter_.WriteHeader(record_, path);
+    const bool written = tsdWriter_.WriteHeader(record_, path);
+    writeError_ = written ? 0 : tsdWriter_.LastError();
+    return written;
 }
 
 bool TFrmSDFdata::WriteTsdBlock(std::int32_t k) {
-    return tsdWriter_.WriteBlock(record_, k);
+    const bool written = tsdWriter_.WriteBlock(record_, k);
+    writeError_ = written ? 0 : tsdWriter_.LastError();
+    return written;
 }
 
-void TFrmSDFdata::FinishStoppedRecording(const StoppedRun& run) {
-    StoppedRecording(*this).Finish(run);
+void TFrmSDFdata::SetDurableWrites(bool durable) {
+    sdfWriter_.SetDurable(durable);
+    tsdWriter_.SetDurable(durable);
+}
+
+std::int32_t TFrmSDFdata::FinishStoppedRecording(const StoppedRun& run) {
+    return StoppedRecording(*this).Finish(run);
 }
 
 void TFrmSDFdata::NormaliseAfterRead(const std::string& path) {

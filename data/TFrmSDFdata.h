@@ -55,9 +55,14 @@ public:
     bool WriteTsdHeader(const std::string& path);
     bool WriteTsdBlock(std::int32_t k);
 
+    // The system's error of the last header or block write that failed (0 after a success).
+    int LastWriteError() const { return writeError_; }
+    // Whether every header and block write is forced to the disk before it counts as done.
+    void SetDurableWrites(bool durable);
+
     // Leaves a stopped recording with the interrupted burst written and a header that states
-    // the bursts begun.
-    void FinishStoppedRecording(const StoppedRun& run);
+    // the blocks the file holds, and returns their number. See StoppedRecording.
+    std::int32_t FinishStoppedRecording(const StoppedRun& run);
 
     // Converts old SDF layouts when the reader meets one; without it such files are refused.
     void SetUpgrader(OldFormatUpgrader* upgrader) { upgrader_ = upgrader; }
@@ -82,6 +87,7 @@ private:
     std::int64_t sampleBufferLimit_ = 0x7FFFFFFF;
     SdfWriter sdfWriter_;
     TsdWriter tsdWriter_;
+    int writeError_ = 0;
 };
 
 } // namespace tessary

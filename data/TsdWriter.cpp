@@ -5,6 +5,8 @@
 #include "data/GeneralFormat.h"
 #include "data/PosixFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <fcntl.h>
 #include <limits>
@@ -17,6 +19,11 @@ constexpr int Digits = 7;
 
 // Room for one value and its separator.
 constexpr std::size_t ValueRoom = GeneralFormatMaxChars + 1;
+
+// Text formatted before it is appended: large enough that a block costs few writes, small
+// enough that the worst case (4 scaled channels of 10 M data would take 1.3 GB at once) stays
+// bounded and the piece is still in the cache when the write copies it.
+constexpr std::size_t PieceBytes = 1024 * 1024;
 
 template <typename Column> std::string JoinRows(int rows, Column column) {
     std::string line;
@@ -93,13 +100,15 @@ bool TsdWriter::WriteHeader(const MeasurementParameters& record, const std::stri
     try {
         text = EncodeHeader(record);
     } catch (const TessaryError&) {
+        error_ = EINVAL;
         return false;
     }
-    return PosixFile::WriteFileStart(path, O_WRONLY | O_CREAT | O_TRUNC, text.data(), text.size());
+    return PosixFile::WriteFileStart(path, O_WRONLY | O_CREAT | O_TRUNC, text.data(), text.size(),
+                                     durable_, error_);
 }
 
-bool TsdWriter::FormatBlock(const MeasurementParameters& record, std::int32_t k) {
-    used_ = 0;
+bool TsdWriter::WriteBlock(const MeasurementParameters& record, std::int32_t k) {
+    error_ = EINVAL; // sizes or buffers that do not agree
     const int channels = record.ChNum;
     const int values = record.BurstValueNum;
     const std::int32_t steps = record.DataNum;
@@ -118,23 +127,37 @@ bool TsdWriter::FormatBlock(const MeasurementParameters& record, std::int32_t k)
     for (int row = 0; row < channels + values; ++row) {
         formats.emplace_back(record.Channels[static_cast<std::size_t>(row)]);
     }
-
     std::size_t stepRoom = 2;
     for (int c = 0; c < channels; ++c) {
         stepRoom += formats[static_cast<std::size_t>(c)].Room();
     }
-    const std::size_t room = 16 + static_cast<std::size_t>(steps) * stepRoom +
-                             static_cast<std::size_t>(values) * ValueRoom + 2;
+    // Room for a piece and the longest line that may end it: the number line, a time step,
+    // or the line of per-burst values.
+    const std::size_t lineRoom =
+        std::max({std::size_t{16}, stepRoom, static_cast<std::size_t>(values) * ValueRoom + 2});
     try {
-        if (text_.size() < room) {
-            text_.resize(room);
-        }
+        text_.resize(PieceBytes + lineRoom);
     } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
+        error_ = ENOMEM;
         return false;
     }
+
+    PosixFile file;
+    if (!file.Open(record.TargetFileName, O_WRONLY | O_APPEND)) {
+        error_ = file.LastError();
+        return false;
+    }
+    const off_t before = file.Size();
+    bool written = before >= 0;
     char* out = text_.data();
+    // Hands the text formatted so far to the file once a piece is full, or at the end.
+    const auto flush = [&](bool always) {
+        const auto used = static_cast<std::size_t>(out - text_.data());
+        if (written && (always || used >= PieceBytes)) {
+            written = file.Write(text_.data(), used);
+            out = text_.data();
+        }
+    };
     const auto endLine = [&out]() {
         *out++ = '\r';
         *out++ = '\n';
@@ -144,7 +167,7 @@ bool TsdWriter::FormatBlock(const MeasurementParameters& record, std::int32_t k)
     *out++ = '.';
     out = std::to_chars(out, out + 12, std::int64_t{k} + 1).ptr;
     endLine();
-    for (std::int32_t step = 0; step < steps; ++step) {
+    for (std::int32_t step = 0; written && step < steps; ++step) {
         for (int c = 0; c < channels; ++c) {
             if (c > 0) {
                 *out++ = ',';
@@ -154,6 +177,7 @@ bool TsdWriter::FormatBlock(const MeasurementParameters& record, std::int32_t k)
                 out, samples[static_cast<std::size_t>(step)]);
         }
         endLine();
+        flush(false);
     }
     if (values > 0) {
         for (int i = 0; i < values; ++i) {
@@ -165,27 +189,21 @@ bool TsdWriter::FormatBlock(const MeasurementParameters& record, std::int32_t k)
         }
         endLine();
     }
-    used_ = static_cast<std::size_t>(out - text_.data());
+    flush(true);
+    written = written && (!durable_ || file.DataSync());
+    if (!written) {
+        error_ = file.LastError();
+        if (before >= 0) {
+            file.Truncate(before);
+        }
+        return false;
+    }
+    if (!file.Close()) {
+        error_ = file.LastError();
+        return false;
+    }
+    error_ = 0;
     return true;
-}
-
-bool TsdWriter::WriteBlock(const MeasurementParameters& record, std::int32_t k) {
-    if (!FormatBlock(record, k)) {
-        return false;
-    }
-    PosixFile file;
-    if (!file.Open(record.TargetFileName, O_WRONLY | O_APPEND)) {
-        return false;
-    }
-    const off_t before = file.Size();
-    if (before < 0) {
-        return false;
-    }
-    if (!file.Write(text_.data(), used_)) {
-        file.Truncate(before);
-        return false;
-    }
-    return file.Close();
 }
 
 } // namespace tessary

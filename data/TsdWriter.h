@@ -12,7 +12,11 @@ namespace tessary {
 inline constexpr std::string_view TsdMagic = "Time Series Data Text Format Ver.";
 
 // Writes the version-2 TSD header and the burst blocks of a record as CP932 text with CR LF
-// line ends. Values are A·X + B with 7 significant digits, "=" for ErrorValue.
+// line ends. Values are A·X + B with 7 significant digits, "=" for ErrorValue. A block is
+// formatted and appended in pieces of a bounded buffer, so its size never decides the memory
+// it takes; one that cannot be written whole is cut off again, so no part of it remains. When
+// durable, every write is forced to the disk before it counts as done. A failure keeps the
+// system's error (LastError).
 class TsdWriter {
 public:
     // The twelve header lines. A RangeError for a channel count outside the table or a unit
@@ -22,19 +26,17 @@ public:
     // Creates `path` or empties it and writes the header. False on any failure.
     bool WriteHeader(const MeasurementParameters& record, const std::string& path);
 
-    // Appends block k to TargetFileName, which must exist. The block is formatted in one
-    // buffer and written at once; a failed write cuts the file back to its former length.
-    // False on any failure and for buffers shorter than the sizes.
+    // Appends block k to TargetFileName, which must exist; a failed write cuts the file back
+    // to its former length. False on any failure and for buffers shorter than the sizes.
     bool WriteBlock(const MeasurementParameters& record, std::int32_t k);
 
-    // Block k as text, the bytes that WriteBlock appends. False when the sizes and buffers
-    // do not agree.
-    bool FormatBlock(const MeasurementParameters& record, std::int32_t k);
-    std::string_view Formatted() const { return {text_.data(), used_}; }
+    void SetDurable(bool durable) { durable_ = durable; }
+    int LastError() const { return error_; }
 
 private:
     std::vector<char> text_;
-    std::size_t used_ = 0;
+    bool durable_ = false;
+    int error_ = 0;
 };
 
 } // namespace tessary

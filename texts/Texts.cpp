@@ -30,6 +30,78 @@ std::string CannotWrite(const std::string& path) {
     return path + " に書き込めません";
 }
 
+std::string CannotWrite(const std::string& path, const std::string& reason) {
+    return path + " に書き込めません\n" + reason;
+}
+
+namespace {
+
+// A byte count with a comma between each group of three digits.
+std::string Bytes(std::int64_t bytes) {
+    const std::string digits = std::to_string(bytes < 0 ? 0 : bytes);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            grouped += ',';
+        }
+        grouped += digits[i];
+    }
+    return grouped + " バイト";
+}
+
+} // namespace
+
+std::string BlockWriteFailed(const std::string& path, std::int64_t burst,
+                             const std::string& reason) {
+    return path + " に " + std::to_string(burst) + "回目のデータを書き込めません\n" + reason +
+           "\n計測を中止しました。";
+}
+
+std::string HeaderNotCorrected(const std::string& path, std::int64_t bursts,
+                               const std::string& reason) {
+    return path + " のヘッダを記録回数 " + std::to_string(bursts) + " 回に修正できません\n" +
+           reason + "\n次回の起動時か tessary-cli repair で修正できます。";
+}
+
+std::string BurstLimitReached(std::int64_t bursts) {
+    return "記録回数の上限 " + std::to_string(bursts) + " 回に達したので計測を終了しました。";
+}
+
+std::string FileLimitReached(std::int64_t bursts) {
+    return "SDF ファイルの上限 2 GB に達するので " + std::to_string(bursts) +
+           " 回で計測を終了しました。";
+}
+
+std::string SdfTooLarge(std::int64_t planned, std::int64_t fitting) {
+    return "バースト記録回数 " + std::to_string(planned) +
+           " 回は SDF ファイルの上限 2 GB (2,147,483,647 バイト) を超えます。\nこの設定では " +
+           std::to_string(fitting) + " 回まで記録できます。";
+}
+
+std::string FreeSpaceQuestion(const std::string& path, std::int64_t needed,
+                              std::int64_t available) {
+    return path + " の保存先の空き容量が足りません。\n必要な容量：" + Bytes(needed) +
+           "\n空き容量：" + Bytes(available) + "\n計測を開始してよろしいですか。";
+}
+
+std::string BeingRecorded(const std::string& path) {
+    return path + " は記録中です。同じファイルに記録を開始できません。";
+}
+
+std::string CutOffQuestion(const std::string& path, std::int64_t stated, std::int64_t complete) {
+    return path + " は計測の途中で中断されたデータファイルです。\nヘッダの記録回数：" +
+           std::to_string(stated) + " 回、完全なデータ：" + std::to_string(complete) +
+           " 回\n完全なデータの回数にファイルを修正しますか。";
+}
+
+std::string CutOffRepaired(const std::string& path, std::int64_t bursts) {
+    return path + " を記録回数 " + std::to_string(bursts) + " 回に修正しました。";
+}
+
+std::string CutOffNotRepaired(const std::string& path, const std::string& reason) {
+    return path + " を修正できません\n" + reason;
+}
+
 std::string NotFound(const std::string& path) {
     return path + " が見つかりません";
 }

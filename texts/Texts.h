@@ -71,6 +71,11 @@ inline constexpr const char* CardRingBufferOverflow = "リングバッファオ�
 inline constexpr const char* ReadRingBufferOverflow = "リングバッファオーバーフロー!";
 inline constexpr const char* CardAbnormalEnd = "変換異常で終了";
 inline constexpr const char* BurstConverted = "終了";
+// The run's state after it ended on a block that could not be written, and after a run
+// without a burst count reached the most bursts its header or its SDF file can hold.
+inline constexpr const char* RunStoppedOnWriteError = "書込みエラーで中止";
+inline constexpr const char* RunEndedAtBurstLimit = "記録回数の上限で終了";
+inline constexpr const char* RunEndedAtFileLimit = "ファイルサイズの上限で終了";
 // "n回目の計測": burst n is being recorded.
 std::string BurstMeasuring(std::int64_t burst);
 // "n回目の計測待ち": burst n is due next.
@@ -132,6 +137,8 @@ inline constexpr const char* IntervalNotInteger =
 inline constexpr const char* UnknownError = "不明なエラーが発生しました。";
 // "<path> に書き込めません".
 std::string CannotWrite(const std::string& path);
+// "<path> に書き込めません", a line break and the system's reason.
+std::string CannotWrite(const std::string& path, const std::string& reason);
 // "<path> が見つかりません".
 std::string NotFound(const std::string& path);
 // "<path> を開けません".
@@ -144,6 +151,27 @@ std::string DataFileChannelsUnusable(std::int64_t channels);
 std::string ParameterFileChannelsCut(std::int64_t channels, std::int64_t shown);
 // A parameter file's channel entry (count − 1) is below 0; the count was left alone.
 std::string ParameterFileChannelsUnusable(std::int64_t entry);
+
+// Recording: a block that could not be written, a header that could not be corrected, the
+// ends of a run without a burst count, and the checks at Start.
+std::string BlockWriteFailed(const std::string& path, std::int64_t burst,
+                             const std::string& reason);
+std::string HeaderNotCorrected(const std::string& path, std::int64_t bursts,
+                               const std::string& reason);
+std::string BurstLimitReached(std::int64_t bursts);
+std::string FileLimitReached(std::int64_t bursts);
+// The planned SDF recording would place blocks beyond the file's 2 GB offset limit.
+std::string SdfTooLarge(std::int64_t planned, std::int64_t fitting);
+// The data file's file system has less room than the planned recording; go on anyway?
+std::string FreeSpaceQuestion(const std::string& path, std::int64_t needed, std::int64_t available);
+// Another run records into the file right now.
+std::string BeingRecorded(const std::string& path);
+
+// A recording that was cut off (the program was killed or the power failed during its run):
+// the question at start-up whether to finish it, and what finishing did.
+std::string CutOffQuestion(const std::string& path, std::int64_t stated, std::int64_t complete);
+std::string CutOffRepaired(const std::string& path, std::int64_t bursts);
+std::string CutOffNotRepaired(const std::string& path, const std::string& reason);
 
 // File-format messages of the data-file readers.
 inline constexpr const char* FormatDiffers = "フォーマットが違います。";

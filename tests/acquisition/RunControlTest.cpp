@@ -53,10 +53,11 @@ protected:
         run.Pass();
         messages.DeliverTo(run);
     }
-    // The card produces the whole burst; one pass drains it.
+    // The card produces the whole burst; one pass drains it, and its block is written.
     void FinishBurst() {
         card.ready = BurstWords();
         Pass();
+        run.WaitForWrites();
     }
 
     std::int16_t Stored(const std::string& bytes, int block, int step, int channel) const {
@@ -289,6 +290,7 @@ TEST_F(RunControlTest, InitialWaitCountsDownAndRewritesTheHeaderWithTheRealStart
     EXPECT_EQ(card.bursts, 0);
     clock.Advance(45001);
     Pass();
+    run.WaitForWrites();
     TFrmSDFdata reader(dialogs);
     ASSERT_TRUE(reader.ReadSdfHeader(controls.FileName));
     EXPECT_DOUBLE_EQ(reader.Record().StartTime, clock.now);
@@ -412,6 +414,7 @@ TEST_F(RunControlTest, AnAbnormalEndKeepsTheBurstMarkedAndTheRunGoingOnSchedule)
     EXPECT_TRUE(view.stopEnabled);
     EXPECT_EQ(view.presentStatus, "2回目の計測待ち");
     EXPECT_DOUBLE_EQ(run.State().NextBurstTime, t0 + Second);
+    run.WaitForWrites();
     const std::string bytes = ReadAll(controls.FileName);
     EXPECT_EQ(Stored(bytes, 0, 39, 0), 0);
     EXPECT_EQ(Stored(bytes, 0, 40, 0), ErrorValue);
@@ -548,7 +551,8 @@ TEST_F(RunControlTest, AHeaderThatCannotBeWrittenIsReportedAndNothingStarts) {
     controls.FileName = folder.File("missing/run.sdf");
     EXPECT_FALSE(run.BtnAdStartClick(controls));
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].Text, controls.FileName + " に書き込めません");
+    EXPECT_EQ(dialogs.shown[0].Text,
+              controls.FileName + " に書き込めません\nNo such file or directory");
     EXPECT_FALSE(run.Running());
     EXPECT_TRUE(view.menusEnabled);
     EXPECT_FALSE(view.stopEnabled);
@@ -580,10 +584,10 @@ TEST_F(RunControlTest, WhileTheCardDeliversNothingPassesReturnAndStopResponds) {
 } // namespace
 
 TEST_F(RunControlTest, AFileThatCannotBeFinishedAfterStopEndsTheRunAsFailed) {
-    // A TSD file named like its own temporary file cannot be rebuilt.
+    // A TSD file named like its own copy cannot have its count line changed in length.
     controls.FileName = folder.File("run.$$$");
     controls.FileType = FileTypeTsd;
-    SetBurst(20, 3);
+    SetBurst(20, 10);
     Start();
     Pass();
     FinishBurst();

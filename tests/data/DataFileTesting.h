@@ -5,6 +5,7 @@
 #include "data/Dialogs.h"
 #include "data/MeasurementParameters.h"
 #include "tests/ScratchFolder.h"
+#include "tests/InjectedFaults.h"
 #include "tests/ScriptedDialogs.h"
 
 #include <cstdint>

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace tessary;
 using namespace tessary::testing;
@@ -66,8 +67,8 @@ struct StoppedRecordingTest : ::testing::TestWithParam<int> {
         }
     }
 
-    void Stop(bool inBurst, int scansDone, int burstNumber) {
-        holder.FinishStoppedRecording({inBurst, scansDone, burstNumber, GetParam(), path});
+    std::int32_t Stop(bool inBurst, int scansDone, int burstNumber) {
+        return holder.FinishStoppedRecording({inBurst, scansDone, burstNumber, GetParam(), path});
     }
 
     // The whole file as the layouts spell it: header with `iteration`, then `blocks` blocks,
@@ -114,10 +115,12 @@ struct StoppedRecordingTest : ::testing::TestWithParam<int> {
 
 } // namespace
 
-TEST_P(StoppedRecordingTest, StopDuringTheInitialWaitLeavesAHeaderOfNoBursts) {
+// A header of 0 bursts would read as a run until Stop: a file without a block keeps the
+// planned count, and every reader finds no complete burst in it.
+TEST_P(StoppedRecordingTest, StopBeforeTheFirstBurstKeepsThePlannedCount) {
     Stop(false, 0, 0);
-    EXPECT_EQ(r.Iteration, 0);
-    EXPECT_EQ(ReadAll(path), Expected(0, 0, 0));
+    EXPECT_EQ(r.Iteration, Bursts);
+    EXPECT_EQ(ReadAll(path), Expected(Bursts, 0, 0));
     ExpectNoTemporary();
 }
 
@@ -151,7 +154,37 @@ TEST_P(StoppedRecordingTest, StopInTheLastBurstKeepsTheHeader) {
     ExpectNoTemporary();
 }
 
-// A TSD file is rebuilt whole; an SDF header is rewritten in place and never shortens the file.
+// A run without a burst count has 0 in its header; stopped, it states the blocks it holds.
+TEST_P(StoppedRecordingTest, AHeaderWithoutACountStatesTheBlocksOnceStopped) {
+    r.Iteration = 0;
+    ASSERT_TRUE(tsd ? holder.WriteTsdHeader(path) : holder.WriteSdfHeader(path));
+    Record(2, 100);
+    EXPECT_EQ(Stop(true, 100, 3), 3);
+    EXPECT_EQ(ReadAll(path), Expected(3, 3, 100));
+}
+
+// The interrupted burst that cannot be written does not count: the header states the blocks
+// before it, the file holds no part of it, and the error names the file, burst and reason.
+TEST_P(StoppedRecordingTest, AnInterruptedBurstThatCannotBeWrittenDoesNotCount) {
+    Record(2, 100);
+    // A full disk refuses the new block; the header's bytes already have their place.
+    InjectedFaults full(0, ENOSPC, 1);
+    try {
+        Stop(true, 100, 3);
+        ADD_FAILURE() << "no error";
+    } catch (const InOutError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(path + " に 3回目のデータを書き込めません"), std::string::npos)
+            << message;
+        EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
+    }
+    full.Remove();
+    EXPECT_EQ(r.Iteration, 2);
+    EXPECT_TRUE(ReadAll(path) == Expected(2, 2, Steps));
+}
+
+// A TSD file has its count line corrected; an SDF header is rewritten in place and never
+// shortens the file.
 using SdfStoppedRecordingTest = StoppedRecordingTest;
 
 TEST_P(SdfStoppedRecordingTest, RewritingKeepsBytesOfAnOlderLongerFile) {
@@ -177,18 +210,20 @@ INSTANTIATE_TEST_SUITE_P(SdfOnly, SdfStoppedRecordingTest, ::testing::Values(Fil
 
 namespace {
 
-struct TsdRebuildTest : ::testing::Test {
+// Finishing a stopped TSD recording corrects its burst-count line: in place when the count
+// keeps its length, otherwise through a copy beside the file that replaces it.
+struct TsdCountCorrectionTest : ::testing::Test {
     ScratchFolder folder;
     ScriptedDialogs dialogs;
     TFrmSDFdata holder{dialogs};
     MeasurementParameters& r = holder.Record();
 
-    void Prepare(const std::string& path) {
+    void Prepare(const std::string& path, std::int16_t planned = 3) {
         r.ChNum = 1;
         r.DataNum = 2;
         r.SInterval = 1;
         r.SITUnit = UnitSec;
-        r.Iteration = 3;
+        r.Iteration = planned;
         r.BITUnit = UnitMin;
         r.BInterval = 1;
         r.Channels[0] = {"a", "V", 1.0f, 0.0f};
@@ -199,76 +234,114 @@ struct TsdRebuildTest : ::testing::Test {
     }
 };
 
+// Applies a file-size limit for its life, with the signal ignored so that writes past the limit
+// fail with EFBIG as they do in the tool.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::size_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old_;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    struct rlimit old_ {};
+    void (*previous_)(int) = nullptr;
+};
+
 } // namespace
 
-TEST_F(TsdRebuildTest, AFailedCopyLeavesTheDataFileAndNamesBothFiles) {
+TEST_F(TsdCountCorrectionTest, ACountOfTheSameLengthIsCorrectedInPlaceEvenOnAFullDisk) {
     const std::string path = folder.File("run.tsd");
     Prepare(path);
     const std::string before = ReadAll(path);
-    std::filesystem::create_directory(folder.File("run.$$$")); // the copy cannot be written
+    {
+        const FileSizeLimit full(before.size()); // no byte more may be written
+        EXPECT_EQ(holder.FinishStoppedRecording({false, 0, 1, FileTypeTsd, path}), 1);
+    }
+    std::string expected = before;
+    expected.replace(expected.find("\r\n3\r\n") + 2, 1, "1");
+    EXPECT_EQ(ReadAll(path), expected);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("run.$$$")));
+}
+
+TEST_F(TsdCountCorrectionTest, AFailedCopyIsRemovedAndTheDataFileKeptAndNamed) {
+    const std::string path = folder.File("run.tsd");
+    Prepare(path, 10); // "10" to "1" changes the line's length
+    const std::string before = ReadAll(path);
+    std::filesystem::create_directory(folder.File("run.$$$")); // the copy cannot be made
     try {
         holder.FinishStoppedRecording({false, 0, 1, FileTypeTsd, path});
         ADD_FAILURE() << "no error";
     } catch (const InOutError& e) {
         const std::string message = e.what();
-        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find(path + " のヘッダを記録回数 1 回に修正できません"),
+                  std::string::npos)
+            << message;
         EXPECT_NE(message.find(folder.File("run.$$$")), std::string::npos) << message;
+        EXPECT_NE(message.find("Is a directory"), std::string::npos) << message;
+        EXPECT_NE(message.find("tessary-cli repair"), std::string::npos) << message;
     }
     EXPECT_EQ(ReadAll(path), before);
 }
 
-TEST_F(TsdRebuildTest, ACopyCutShortByAFullDiskLeavesTheDataFile) {
+TEST_F(TsdCountCorrectionTest, ACopyCutShortByAFullDiskIsRemovedAndLeavesTheDataFile) {
     const std::string path = folder.File("run.tsd");
-    Prepare(path);
+    Prepare(path, 10);
     for (std::int16_t k = 1; k < 3; ++k) {
         r.Samples[0] = {k, k};
         ASSERT_TRUE(holder.WriteTsdBlock(k));
     }
     const std::string before = ReadAll(path);
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = before.size() - 10; // room for the new header, not for all blocks
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool failed = false;
-    try {
-        r.Iteration = 9; // the new header, with 3, is as long as the old one
-        holder.FinishStoppedRecording({false, 0, 3, FileTypeTsd, path});
-    } catch (const InOutError&) {
-        failed = true;
+    {
+        const FileSizeLimit limit(before.size() - 10); // room for the header, not the blocks
+        try {
+            holder.FinishStoppedRecording({false, 0, 3, FileTypeTsd, path});
+        } catch (const InOutError& e) {
+            failed = std::string(e.what()).find("File too large") != std::string::npos;
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(failed);
     EXPECT_EQ(ReadAll(path), before);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("run.$$$")));
 }
 
-TEST_F(TsdRebuildTest, ADataFileNamedLikeItsCopyIsNotTouched) {
+TEST_F(TsdCountCorrectionTest, ADataFileNamedLikeItsCopyIsNotTouched) {
     const std::string path = folder.File("run.$$$");
-    Prepare(path);
+    Prepare(path, 10);
     const std::string before = ReadAll(path);
     EXPECT_THROW(holder.FinishStoppedRecording({false, 0, 1, FileTypeTsd, path}), InOutError);
     EXPECT_EQ(ReadAll(path), before);
 }
 
-TEST_F(TsdRebuildTest, AnOldCopyIsEmptiedAndAVanishedDataFileIsReported) {
+TEST_F(TsdCountCorrectionTest, AnOldCopyIsEmptiedAndAVanishedDataFileIsReported) {
     const std::string path = folder.File("run.tsd");
-    Prepare(path);
+    Prepare(path, 10);
+    ::chmod(path.c_str(), 0640);
     WriteAll(folder.File("run.$$$"), "No.1\r\nold junk\r\n");
     holder.FinishStoppedRecording({false, 0, 1, FileTypeTsd, path});
     const std::string file = ReadAll(path);
     EXPECT_EQ(file.find("junk"), std::string::npos);
     EXPECT_NE(file.find("\r\n1\r\n1 min\r\n"), std::string::npos); // Iteration 1
     EXPECT_FALSE(std::filesystem::exists(folder.File("run.$$$")));
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u) << "the copy keeps the file's permission bits";
 
     std::filesystem::remove(path);
-    r.Iteration = 3;
+    r.Iteration = 10;
     EXPECT_THROW(holder.FinishStoppedRecording({false, 0, 1, FileTypeTsd, path}), InOutError);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST_F(TsdRebuildTest, AMemoLineReadingNo1IsNotTakenForTheFirstBlock) {
+TEST_F(TsdCountCorrectionTest, AMemoLineReadingNo1IsNotTakenForTheFirstBlock) {
     const std::string path = folder.File("run.tsd");
     r.Memo = "No.1\r\nsecond";
     r.StartTime = EncodeDateTime({2024, 5, 6, 7, 8, 9, 0});
