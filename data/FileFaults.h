@@ -13,9 +13,10 @@ class FileFaults {
 public:
     virtual ~FileFaults() = default;
 
-    // Before a write of n bytes: how many of them to pass to the system (n for all, fewer to
-    // cut the write short), or -1 with `error` set to fail it with that system error.
-    virtual std::int64_t BeforeWrite(std::size_t n, int& error) = 0;
+    // Before a write of n bytes to the file `fd` at `offset` (-1: at the file's position, or
+    // its end when appending): how many of them to pass to the system (n for all, fewer to cut
+    // the write short), or -1 with `error` set to fail it with that system error.
+    virtual std::int64_t BeforeWrite(int fd, std::int64_t offset, std::size_t n, int& error) = 0;
     // Before a sync: a system error to fail it with, 0 to let it pass.
     virtual int BeforeSync() { return 0; }
 

@@ -32,14 +32,15 @@ namespace {
 
 // Writes all n bytes through `put(pointer, count)`, which returns what write(2) or
 // pwrite(2) returns; an interrupted call is repeated, one that makes no progress fails. An
-// installed FileFaults may cut a write short or fail it first.
-template <typename Put> bool WriteAll(const void* data, std::size_t n, Put&& put) {
+// installed FileFaults may cut a write short or fail it first; `where()` tells it the offset.
+template <typename Put, typename Where>
+bool WriteAll(int fd, const void* data, std::size_t n, Put&& put, Where&& where) {
     const auto* p = static_cast<const char*>(data);
     while (n > 0) {
         std::size_t count = n;
         if (FileFaults* faults = FileFaults::Installed()) {
             int error = 0;
-            const std::int64_t allowed = faults->BeforeWrite(n, error);
+            const std::int64_t allowed = faults->BeforeWrite(fd, where(), n, error);
             if (allowed < 0) {
                 errno = error;
                 return false;
@@ -79,12 +80,14 @@ bool PosixFile::WriteAt(const void* data, std::size_t n, off_t offset) {
         error_ = EBADF;
         return false;
     }
-    return WriteAll(data, n,
-                    [&](const char* p, std::size_t count) {
-                        const ssize_t w = ::pwrite(fd_, p, count, offset);
-                        offset += w > 0 ? w : 0;
-                        return w;
-                    }) ||
+    return WriteAll(
+               fd_, data, n,
+               [&](const char* p, std::size_t count) {
+                   const ssize_t w = ::pwrite(fd_, p, count, offset);
+                   offset += w > 0 ? w : 0;
+                   return w;
+               },
+               [&] { return static_cast<std::int64_t>(offset); }) ||
            Fail();
 }
 
@@ -93,8 +96,10 @@ bool PosixFile::Write(const void* data, std::size_t n) {
         error_ = EBADF;
         return false;
     }
-    return WriteAll(data, n,
-                    [&](const char* p, std::size_t count) { return ::write(fd_, p, count); }) ||
+    return WriteAll(
+               fd_, data, n,
+               [&](const char* p, std::size_t count) { return ::write(fd_, p, count); },
+               [] { return std::int64_t{-1}; }) ||
            Fail();
 }
 

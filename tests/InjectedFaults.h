@@ -4,15 +4,21 @@
 // file-size limit, a disk full for a moment, a short write, a failing sync.
 #include "data/FileFaults.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessary::testing {
 
-// Installed for its life. Lets `passBytes` bytes through (a write that crosses the mark is cut
-// short there), then fails `failures` writes with `error` (-1: every later one), after which
-// writes pass again. A sync fails with `syncError` when that is set.
+// Installed for its life. Counts the bytes that writes add to their files, as a full disk or a
+// file-size limit does (bytes written over ones the file already has always pass): lets
+// `passBytes` of them through (a write that crosses the mark is cut short there), then fails
+// `failures` writes with `error` (-1: every later one), after which writes pass again. A sync
+// fails with `syncError` when that is set.
 class InjectedFaults : public FileFaults {
 public:
     InjectedFaults(std::int64_t passBytes, int error, int failures = -1)
@@ -29,16 +35,21 @@ public:
         }
     }
 
-    std::int64_t BeforeWrite(std::size_t n, int& error) override {
+    std::int64_t BeforeWrite(int fd, std::int64_t offset, std::size_t n, int& error) override {
         std::lock_guard lock(mutex_);
+        struct stat status {};
+        const std::int64_t size = ::fstat(fd, &status) == 0 ? status.st_size : 0;
+        const std::int64_t at = offset >= 0 ? offset : AppendPosition(fd, size);
         const auto bytes = static_cast<std::int64_t>(n);
-        if (failures_ == 0 || passed_ + bytes <= passBytes_) {
-            passed_ += bytes;
+        const std::int64_t inside = std::clamp<std::int64_t>(size - at, 0, bytes);
+        const std::int64_t growth = bytes - inside;
+        if (failures_ == 0 || passed_ + growth <= passBytes_) {
+            passed_ += growth;
             return bytes;
         }
-        if (passed_ < passBytes_) {
-            const std::int64_t rest = passBytes_ - passed_;
-            passed_ = passBytes_;
+        if (passed_ < passBytes_ || inside > 0) {
+            const std::int64_t rest = inside + std::max<std::int64_t>(passBytes_ - passed_, 0);
+            passed_ = std::max(passed_, passBytes_);
             return rest;
         }
         if (failures_ > 0) {
@@ -63,6 +74,11 @@ public:
     }
 
 private:
+    static std::int64_t AppendPosition(int fd, std::int64_t size) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        return flags >= 0 && (flags & O_APPEND) != 0 ? size : ::lseek(fd, 0, SEEK_CUR);
+    }
+
     std::mutex mutex_;
     std::int64_t passBytes_;
     int error_;
