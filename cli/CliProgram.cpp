@@ -5,6 +5,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/RecordCommand.h"
+#include "cli/RepairCommand.h"
 #include "cli/UpgradeCommand.h"
 #include "cli/UsageError.h"
 
@@ -39,14 +40,15 @@ CliProgram::CliProgram() {
     commands_.push_back(std::make_unique<InfoCommand>());
     commands_.push_back(std::make_unique<ExportCommand>());
     commands_.push_back(std::make_unique<UpgradeCommand>());
+    commands_.push_back(std::make_unique<RepairCommand>());
 }
 
 std::string CliProgram::Overview() const {
     std::string text = "Usage: tessary-cli COMMAND [ARGUMENTS]\n"
                        "       tessary-cli --help | --version\n"
                        "\n"
-                       "Records, inspects, exports and upgrades Tessary data files without a\n"
-                       "window. Commands:\n";
+                       "Records, inspects, exports, upgrades and repairs Tessary data files\n"
+                       "without a window. Commands:\n";
     for (const auto& command : commands_) {
         std::string name = "  " + std::string(command->Name());
         name.resize(12, ' ');

@@ -55,14 +55,15 @@ void Field(std::string& out, const char* name, const std::string& value) {
 
 } // namespace
 
-HeaderReport::HeaderReport(const MeasurementParameters& record, std::string format, int version,
-                           const SdfLayoutInfo* layout)
-    : record_(record), format_(std::move(format)), version_(version), layout_(layout) {}
+HeaderReport::HeaderReport(const MeasurementParameters& record, const RecordingContents& contents)
+    : record_(record), contents_(contents),
+      format_(contents.Format == RecordingFormat::Sdf ? "SDF" : "TSD"),
+      layout_(contents.Format == RecordingFormat::Sdf ? &contents.Sdf : nullptr) {}
 
 std::string HeaderReport::Text(const std::string& path) const {
     std::string out;
     Field(out, "File", path);
-    Field(out, "Format", format_ + " version " + std::to_string(version_));
+    Field(out, "Format", format_ + " version " + std::to_string(contents_.Version));
     Field(out, "Memo", MemoText(record_.Memo));
     Field(out, "ChNum", std::to_string(record_.ChNum));
     Field(out, "BurstValueNum", std::to_string(record_.BurstValueNum));
@@ -77,6 +78,18 @@ std::string HeaderReport::Text(const std::string& path) const {
         Field(out, "HeaderBlocks", std::to_string(record_.HeaderBlocks));
         Field(out, "BlocksPresent", std::to_string(layout_->BlocksPresent));
     }
+    std::string bursts = std::to_string(contents_.CompleteBursts) + " complete";
+    if (contents_.BeingRecorded) {
+        bursts += " so far; being recorded";
+    } else if (contents_.CompleteBursts == 0) {
+        bursts += ": the file holds no burst";
+    }
+    if (contents_.CutOff() && !contents_.BeingRecorded) {
+        bursts += "; cut off: the header states " + std::to_string(contents_.StatedBursts) +
+                  " bursts, the file holds " + std::to_string(contents_.CompleteBursts) +
+                  " complete (tessary-cli repair finishes it)";
+    }
+    Field(out, "Bursts", bursts);
     out += "Channels:\n  No.  Item              Unit      A               B\n";
     for (int row = 0; row < Rows(record_); ++row) {
         const ChannelSpec& spec = record_.Channel(row);
@@ -100,7 +113,7 @@ std::string HeaderReport::Json() const {
     json.Key("format");
     json.String(format_);
     json.Key("version");
-    json.Integer(version_);
+    json.Integer(contents_.Version);
     json.Key("Memo");
     json.String(Cp932ToUtf8(record_.Memo));
     json.Key("ChNum");
@@ -149,6 +162,12 @@ std::string HeaderReport::Json() const {
         json.Key("BlocksPresent");
         json.Integer(layout_->BlocksPresent);
     }
+    json.Key("CompleteBursts");
+    json.Integer(contents_.CompleteBursts);
+    json.Key("CutOff");
+    json.Bool(contents_.CutOff() && !contents_.BeingRecorded);
+    json.Key("BeingRecorded");
+    json.Bool(contents_.BeingRecorded);
     json.EndObject();
     return json.Text() + "\n";
 }

@@ -1,29 +1,28 @@
 #pragma once
 
 #include "data/MeasurementParameters.h"
+#include "data/RecordingContents.h"
 
 #include <optional>
 #include <string>
 
 namespace tessary {
 
-struct SdfLayoutInfo;
-
 // The header of a data file as the tool prints it: every field and the channel table,
-// texts converted from CP932 to UTF-8.
+// texts converted from CP932 to UTF-8, and what the file holds: its complete bursts, whether
+// it was cut off (the header states other bursts than the file holds complete), whether a run
+// records it right now.
 class HeaderReport {
 public:
-    // `layout` only for SDF files.
-    HeaderReport(const MeasurementParameters& record, std::string format, int version,
-                 const SdfLayoutInfo* layout);
+    HeaderReport(const MeasurementParameters& record, const RecordingContents& contents);
 
     std::string Text(const std::string& path) const;
     std::string Json() const;
 
 private:
     const MeasurementParameters& record_;
+    const RecordingContents& contents_;
     std::string format_;
-    int version_;
     const SdfLayoutInfo* layout_;
 };
 

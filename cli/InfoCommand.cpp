@@ -8,8 +8,7 @@
 #include "cli/StatusConsole.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/UsageError.h"
-#include "data/SdfHeaderLoader.h"
-#include "data/TFrmSDFdata.h"
+#include "data/RecordingContents.h"
 
 #include <cstdio>
 
@@ -34,6 +33,13 @@ std::string_view InfoCommand::Help() const {
            "of whole blocks in the file. An SDF file of an old layout (1 to 3) is reported\n"
            "as it is and left unchanged; `tessary-cli upgrade` converts it.\n"
            "\n"
+           "Then the complete bursts of the file: whole blocks by the file's length (SDF)\n"
+           "or \"No.\" blocks with all their lines (TSD), no more than the header states when\n"
+           "that is above 0. A recording whose run was cut off (killed, crashed, power lost)\n"
+           "is reported as such (\"the header states N bursts, the file holds M complete\");\n"
+           "`tessary-cli repair` finishes it. A file that a run records right now is\n"
+           "reported as being recorded, with the bursts complete so far.\n"
+           "\n"
            "The format is taken from the extension (.sdf, .tsd in any case), otherwise\n"
            "from the first bytes of the file.\n"
            "\n"
@@ -42,7 +48,8 @@ std::string_view InfoCommand::Help() const {
            "              BurstValueNum, DataNum, SInterval, SITUnit, Iteration, BInterval,\n"
            "              BITUnit, StartTime (days since 1899-12-30), StartTimeText,\n"
            "              Channels (list of {Item, Unit, A, B}) and, for SDF, BlockBytes,\n"
-           "              HeaderBlocks and BlocksPresent. Units are names (\"msec\");\n"
+           "              HeaderBlocks and BlocksPresent; then CompleteBursts, CutOff and\n"
+           "              BeingRecorded. Units are names (\"msec\");\n"
            "              numbers JSON cannot hold are null.\n"
            "  -h, --help  show this text\n"
            "\n"
@@ -63,23 +70,13 @@ int InfoCommand::Run(const std::vector<std::string>& args) {
             dialogs.Error("not an SDF or TSD file (extension .sdf or .tsd expected)");
             return ExitFailed;
         }
-        TFrmSDFdata holder(dialogs);
-        std::string report;
-        if (*format == DataFormat::Sdf) {
-            SdfHeaderLoader loader(holder);
-            if (!loader.Load(path)) {
-                return ExitFailed;
-            }
-            const HeaderReport header(holder.Record(), "SDF", loader.Layout().Version,
-                                      &loader.Layout());
-            report = line.Has("json") ? header.Json() : header.Text(path);
-        } else {
-            if (!holder.ReadTsdHeader(path)) {
-                return ExitFailed;
-            }
-            const HeaderReport header(holder.Record(), "TSD", TsdVersion(path), nullptr);
-            report = line.Has("json") ? header.Json() : header.Text(path);
+        MeasurementParameters record;
+        const std::optional<RecordingContents> contents = ExamineRecording(path, dialogs, record);
+        if (!contents) {
+            return ExitFailed;
         }
+        const HeaderReport header(record, *contents);
+        const std::string report = line.Has("json") ? header.Json() : header.Text(path);
         std::fwrite(report.data(), 1, report.size(), stdout);
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
             dialogs.Error("the header cannot be written to standard output");

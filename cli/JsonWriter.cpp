@@ -126,6 +126,11 @@ void JsonWriter::Null() {
     text_ += "null";
 }
 
+void JsonWriter::Bool(bool value) {
+    BeforeValue();
+    text_ += value ? "true" : "false";
+}
+
 void JsonWriter::AppendEscaped(std::string_view utf8) {
     static constexpr char Hex[] = "0123456789abcdef";
     text_ += '"';

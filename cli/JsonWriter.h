@@ -23,6 +23,7 @@ public:
     void Number(double value); // shortest text that reads back as the same double
     void Number(float value);  // shortest text that reads back as the same float
     void Null();
+    void Bool(bool value);
 
     const std::string& Text() const { return text_; }
 

@@ -213,8 +213,20 @@ std::string_view RecordCommand::Help() const {
            "\"同名のファイルが存在します。 上書きしてよろしいですか。\" is answered y on the "
            "terminal.\n"
            "\n"
-           "Exit status: 0 the run completed or was stopped, 1 the run could not start or\n"
-           "ended in an error (for example a ring-buffer overflow), 2 wrong usage, 3 the\n"
+           "The data file is emptied when the run starts, and locked while it runs: a\n"
+           "second record (or the window) on the same file is refused. Each block is forced\n"
+           "to the disk before it counts, so a power loss costs at most the burst in\n"
+           "progress (`tessary-cli repair` finishes such a file). The first block that\n"
+           "cannot be written (a full disk, a file-size limit, a failing medium) ends the\n"
+           "run: the file is finished to state the blocks written, and the error names the\n"
+           "file, the burst and the system's reason. An SDF run whose last block would\n"
+           "start past the 2 GB offset limit is refused before anything is touched; a run\n"
+           "without a burst count (Iteration 0 or less) ends at 32767 bursts, or when its\n"
+           "next SDF block would pass that limit, with the file finished.\n"
+           "\n"
+           "Exit status: 0 the run completed, was stopped or reached the most bursts a run\n"
+           "without a count can hold, 1 the run could not start or ended in an error (a\n"
+           "block that cannot be written, a ring-buffer overflow), 2 wrong usage, 3 the\n"
            "data file exists and was not to be overwritten.\n";
 }
 
@@ -303,6 +315,10 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         console.ClearBar();
         const RunOutcome& outcome = run.Outcome();
         if (outcome.How == RunOutcome::End::Completed || outcome.How == RunOutcome::End::Stopped) {
+            return ExitOk;
+        }
+        if (outcome.How == RunOutcome::End::LimitReached) {
+            console.Line("tessary-cli: " + controls.FileName + ": " + outcome.Reason);
             return ExitOk;
         }
         if (dialogs.MessagesShown() == shownAtStart) {

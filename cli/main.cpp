@@ -5,7 +5,9 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    // A closed output is a failed write with an error status, never death by a signal.
+    // A closed output or a file-size limit is a failed write (EPIPE, EFBIG) with a message and
+    // an error status, never death by a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     return tessary::CliProgram().Run(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -35,9 +35,10 @@ RecordingLock& RecordingLock::operator=(RecordingLock&& other) noexcept {
     return *this;
 }
 
-RecordingLock::Result RecordingLock::Acquire(const std::string& path, std::string& why) {
+RecordingLock::Result RecordingLock::Acquire(const std::string& path, std::string& why,
+                                             bool create) {
     Release();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
     if (fd < 0) {
         why = std::strerror(errno);
         return Result::Failed;

@@ -24,9 +24,10 @@ public:
 
     enum class Result { Taken, HeldByAnother, Failed };
 
-    // Opens the file at `path` for writing, creating it when missing (never emptying it), and
-    // takes the lock. Unless Taken, nothing is held; Failed sets `why` to the system's reason.
-    Result Acquire(const std::string& path, std::string& why);
+    // Opens the file at `path` for writing, creating it when missing unless `create` is false
+    // (never emptying it), and takes the lock. Unless Taken, nothing is held; Failed sets `why`
+    // to the system's reason.
+    Result Acquire(const std::string& path, std::string& why, bool create = true);
     void Release();
     bool Held() const { return fd_ >= 0; }
 

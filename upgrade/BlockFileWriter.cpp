@@ -1,9 +1,12 @@
 #include "upgrade/BlockFileWriter.h"
 
 #include "data/Errors.h"
+#include "data/FileNames.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -20,17 +23,19 @@ constexpr std::int64_t WritebackBytes = 32 << 20;
 
 } // namespace
 
-BlockFileWriter::BlockFileWriter(std::string path) : path_(std::move(path)) {
-    // A symbolic link left at the name is removed itself; what it points to stays.
-    if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
-        Fail("cannot be replaced", errno);
-    }
+BlockFileWriter::BlockFileWriter(const std::string& beside) {
+    std::string name = FolderPart(beside) + ".Qr~" + NamePart(beside) + ".XXXXXX";
     do {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::mkostemp(name.data(), O_CLOEXEC);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) {
-        Fail("cannot be created", errno);
+        const int error = errno;
+        const std::string folder = FolderPart(beside);
+        throw InOutError("No temporary file can be created in the folder " +
+                         (folder.empty() ? std::string("./") : folder) + " of " + beside + ": " +
+                         std::generic_category().message(error));
     }
+    path_ = name;
     pending_.reserve(FlushBytes);
 }
 
@@ -56,8 +61,19 @@ void BlockFileWriter::Write(std::int64_t offset, std::span<const unsigned char> 
     }
 }
 
-void BlockFileWriter::Commit() {
+void BlockFileWriter::Commit(const std::string& like) {
     Flush();
+    struct stat status {};
+    if (::stat(like.c_str(), &status) != 0) {
+        Fail("cannot take the permissions of " + like, errno);
+    }
+    // Giving a file away needs the right to; the permission bits are always ours to set.
+    if (::fchown(fd_, status.st_uid, status.st_gid) != 0) {
+        errno = 0;
+    }
+    if (::fchmod(fd_, status.st_mode & 07777) != 0) {
+        Fail("cannot take the permissions of " + like, errno);
+    }
     if (::fsync(fd_) != 0) {
         Fail("cannot be written to the disk", errno);
     }

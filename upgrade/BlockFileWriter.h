@@ -7,15 +7,19 @@
 
 namespace tessary {
 
-// Writes burst blocks into a new file through a buffer and makes them durable. The file is
-// made afresh: whatever stood at the path before is removed, so nothing of an earlier file
-// survives beyond what is written now. Writing to the disk starts while blocks are still
-// being collected, so that little is left to wait for at the end.
+// Writes burst blocks into a new temporary file beside another file and makes them durable.
+// The temporary file gets a name of its own (the other file's name, ".Qr~" before it and six
+// random characters after it), created only if no file has it, so two conversions in one
+// folder never touch each other's files and nothing of an earlier file is in it. Writing to
+// the disk starts while blocks are still being collected, so that little is left to wait for
+// at the end.
 class BlockFileWriter {
 public:
-    // Creates the file; an InOutError naming it when that is not possible (for example a
-    // folder of that name, or no right to write there).
-    explicit BlockFileWriter(std::string path);
+    // Creates the temporary file beside `beside`; an InOutError naming the folder and the
+    // system's reason when that is not possible (no right to write there, a full disk).
+    explicit BlockFileWriter(const std::string& beside);
+
+    const std::string& Path() const { return path_; }
     ~BlockFileWriter();
     BlockFileWriter(const BlockFileWriter&) = delete;
     BlockFileWriter& operator=(const BlockFileWriter&) = delete;
@@ -24,8 +28,9 @@ public:
     // collected and written together.
     void Write(std::int64_t offset, std::span<const unsigned char> block);
 
-    // Writes what is collected, forces the file to the disk and closes it.
-    void Commit();
+    // Writes what is collected, gives the file the permission bits and, where the system
+    // allows, the owner of the file at `like`, forces it to the disk and closes it.
+    void Commit(const std::string& like);
 
     // Closes and removes the file.
     void Discard();

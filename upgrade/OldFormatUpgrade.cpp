@@ -50,16 +50,6 @@ void StoreBurst(std::span<const unsigned char> block, MeasurementParameters& rec
     }
 }
 
-// Makes a rename in the folder durable. The rename itself has already taken effect, so a
-// folder that cannot be synchronised changes nothing for the caller.
-void SyncFolder(const std::string& path) {
-    const std::string folder = FolderPart(path);
-    PosixFile dir;
-    if (dir.Open(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY)) {
-        dir.Sync();
-    }
-}
-
 } // namespace
 
 bool OldFormatUpgrade::UpgradeOldFormat(TFrmSDFdata& holder, int version, const std::string& path) {
@@ -71,12 +61,6 @@ bool OldFormatUpgrade::UpgradeOldFormat(TFrmSDFdata& holder, int version, const 
     if (record.Iteration < 0) {
         throw RangeError("The file " + path + " declares a negative number of bursts (" +
                          std::to_string(record.Iteration) + ")");
-    }
-    const std::string temporary = FolderPart(path) + std::string(UpgradeTemporaryName);
-    if (temporary == path) {
-        throw InOutError("The file " + path +
-                         " has the name of the temporary file of the conversion and cannot "
-                         "be converted in place");
     }
     if (version == 1) {
         const UnitValue sampling = ReduceMilliseconds(record.SInterval);
@@ -90,8 +74,8 @@ bool OldFormatUpgrade::UpgradeOldFormat(TFrmSDFdata& holder, int version, const 
     const std::string remembered = record.TargetFileName;
     std::optional<BlockFileWriter> out;
     try {
-        out.emplace(temporary);
-        const bool replaced = Convert(holder, path, temporary, *out);
+        out.emplace(path);
+        const bool replaced = Convert(holder, path, *out);
         record.TargetFileName = remembered;
         return replaced;
     } catch (...) {
@@ -104,11 +88,12 @@ bool OldFormatUpgrade::UpgradeOldFormat(TFrmSDFdata& holder, int version, const 
     }
 }
 
-bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path,
-                               const std::string& temporary, BlockFileWriter& out) {
+bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path, BlockFileWriter& out) {
     MeasurementParameters& record = holder.Record();
+    const std::string& temporary = out.Path();
     if (!holder.WriteSdfHeader(temporary)) {
-        throw InOutError("The header cannot be written to the file " + temporary);
+        throw InOutError("The header cannot be written to the file " + temporary + ": " +
+                         PosixFile::ReasonOf(holder.LastWriteError()));
     }
     holder.AllocateBuffersAfterRead(path);
     record.TargetFileName = temporary;
@@ -121,13 +106,16 @@ bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path,
         out.Discard();
         return false;
     }
-    out.Commit();
+    out.Commit(path);
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         const std::string reason = std::generic_category().message(errno);
         throw InOutError("The file " + path + " cannot be replaced by its converted copy " +
                          temporary + ": " + reason + "; the file is left as it was");
     }
-    SyncFolder(path);
+    // The rename has taken effect; a folder that cannot be forced to the disk changes nothing
+    // for the caller.
+    int error = 0;
+    PosixFile::SyncFolder(path, error);
     return true;
 }
 

@@ -4,23 +4,19 @@
 #include "upgrade/ProgressSink.h"
 
 #include <string>
-#include <string_view>
 
 namespace tessary {
 
 struct MeasurementParameters;
 class BlockFileWriter;
 
-// Name of the file, in the folder of the file being converted, that receives the new layout
-// until it takes the old file's place.
-inline constexpr std::string_view UpgradeTemporaryName = "Qr~temp1234!";
-
 // Rewrites an SDF file of layout 1 to 3 as layout 4 under its own name. The bursts are
-// copied into a temporary file with a progress report before each; the user may cancel at
-// any report. Only a complete, flushed copy replaces the old file, in one rename, so the
-// recording is in one of the two files at every moment. A file that cannot be read or
-// written ends the conversion with an InOutError naming it, the temporary file removed and
-// the old file untouched.
+// copied into a temporary file of this conversion's own beside it (BlockFileWriter), with a
+// progress report before each; the user may cancel at any report. Only a complete copy, with
+// the old file's permission bits and owner and forced to the disk, replaces the old file in
+// one rename, so the recording is in one of the two files at every moment. A file that cannot
+// be read or written ends the conversion with an InOutError naming it, the temporary file
+// removed and the old file untouched.
 class OldFormatUpgrade : public OldFormatUpgrader {
 public:
     explicit OldFormatUpgrade(ProgressSink& progress) : progress_(progress) {}
@@ -30,8 +26,7 @@ public:
     bool UpgradeOldFormat(TFrmSDFdata& holder, int version, const std::string& path) override;
 
 private:
-    bool Convert(TFrmSDFdata& holder, const std::string& path, const std::string& temporary,
-                 BlockFileWriter& out);
+    bool Convert(TFrmSDFdata& holder, const std::string& path, BlockFileWriter& out);
     // True when every burst was copied; false when the user cancelled first.
     bool CopyBursts(MeasurementParameters& record, const std::string& path, BlockFileWriter& out);
 

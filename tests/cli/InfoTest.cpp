@@ -40,13 +40,14 @@ TEST_F(Info, ARecordingIsDescribedByEveryField) {
                         "\"Iteration\":3,\"BInterval\":0,\"BITUnit\":\"sec\",\"StartTime\":4");
     ExpectIn(r.Out, "\"Channels\":[{\"Item\":\"In1\",\"Unit\":\"mV\",\"A\":1,\"B\":0},"
                     "{\"Item\":\"In2\",\"Unit\":\"mV\",\"A\":1,\"B\":0}],"
-                    "\"BlockBytes\":200,\"HeaderBlocks\":2,\"BlocksPresent\":3}\n");
+                    "\"BlockBytes\":200,\"HeaderBlocks\":2,\"BlocksPresent\":3,"
+                    "\"CompleteBursts\":3,\"CutOff\":false,\"BeingRecorded\":false}\n");
 
     r = InfoOf("a.sdf", false);
     ASSERT_EQ(r.ExitCode, 0);
     ExpectIn(r.Out, "Format:        SDF version 4\n");
     ExpectIn(r.Out, "SInterval:     1 msec\n");
-    ExpectIn(r.Out, "BlocksPresent: 3\n");
+    ExpectIn(r.Out, "BlocksPresent: 3\nBursts:        3 complete\n");
     ExpectIn(r.Out, "  2    In2               mV        1               0\n");
 
     ASSERT_EQ(
@@ -74,7 +75,7 @@ TEST_F(Info, OldLayoutsAreReportedAsTheyAreAndNeverConverted) {
     ExpectIn(r.Out, "\"version\":1,");
     ExpectIn(r.Out, "\"SInterval\":1500,\"SITUnit\":\"msec\",\"Iteration\":2,"
                     "\"BInterval\":3600000,\"BITUnit\":\"msec\"");
-    ExpectIn(r.Out, "\"BlocksPresent\":2}");
+    ExpectIn(r.Out, "\"BlocksPresent\":2,\"CompleteBursts\":2,\"CutOff\":false");
     EXPECT_EQ(Read("v1.sdf"), v1Bytes);
     EXPECT_FALSE(Exists("Qr~temp1234!"));
 
@@ -93,9 +94,10 @@ TEST_F(Info, OldLayoutsAreReportedAsTheyAreAndNeverConverted) {
     r = InfoOf("v2.sdf");
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
     ExpectIn(r.Out, "\"version\":2,");
-    ExpectIn(r.Out, "\"BlockBytes\":600,\"HeaderBlocks\":2,\"BlocksPresent\":3}");
+    ExpectIn(r.Out, "\"BlockBytes\":600,\"HeaderBlocks\":2,\"BlocksPresent\":3,"
+                    "\"CompleteBursts\":3,\"CutOff\":false");
     Write("v2.sdf", whole.substr(0, whole.size() - 1));
-    ExpectIn(InfoOf("v2.sdf").Out, "\"BlocksPresent\":2}");
+    ExpectIn(InfoOf("v2.sdf").Out, "\"BlocksPresent\":2,\"CompleteBursts\":2,\"CutOff\":true");
 }
 
 TEST_F(Info, TextsAreConvertedAndEscapedForJson) {
@@ -108,7 +110,8 @@ TEST_F(Info, TextsAreConvertedAndEscapedForJson) {
     ExpectIn(r.Out, "\"Memo\":\"q\\\"b\\\\s\\rt\\tc\\u0001 測定      ");
     ExpectIn(r.Out, "{\"Item\":\"ｶﾀ\",\"Unit\":\"℃\",\"A\":0.1,\"B\":null}");
     ExpectIn(r.Out, "\"StartTimeText\":\"2023/03/15 12:00:00 000\"");
-    ExpectIn(r.Out, "\"BlocksPresent\":0}");
+    ExpectIn(r.Out, "\"BlocksPresent\":0,\"CompleteBursts\":0,\"CutOff\":true,"
+                    "\"BeingRecorded\":false}");
 }
 
 TEST_F(Info, MalformedFilesGiveOneErrorLineAndNeverASignal) {

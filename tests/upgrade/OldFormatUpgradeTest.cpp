@@ -114,27 +114,38 @@ protected:
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         folder = pattern;
         file = folder / "run.sdf";
-        temporary = folder / "Qr~temp1234!";
         holder.SetUpgrader(&upgrade);
         holder.Record().TargetFileName = "/data/current.sdf";
     }
     void TearDown() override { fs::remove_all(folder); }
 
+    // The files of the folder that are not `file` or `kept`.
+    std::vector<fs::path> Others(const fs::path& kept = {}) const {
+        std::vector<fs::path> others;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path() != file && entry.path() != kept) {
+                others.push_back(entry.path());
+            }
+        }
+        return others;
+    }
+
     // Converts `old` and expects `expected` under the same name, nothing else left behind.
-    void ExpectConverted(const std::string& old, const std::string& expected) {
+    void ExpectConverted(const std::string& old, const std::string& expected,
+                         const fs::path& kept = {}) {
         WriteAll(file, old);
         ASSERT_TRUE(holder.ReadSdfHeader(file.string()));
         EXPECT_TRUE(ReadAll(file) == expected);
-        EXPECT_FALSE(fs::exists(temporary));
+        EXPECT_EQ(Others(kept), std::vector<fs::path>{});
         EXPECT_FALSE(progress.visible);
         EXPECT_EQ(holder.Record().TargetFileName, "/data/current.sdf");
     }
 
     // After a cancel or a failure: the old file as it was, no temporary file, the progress
     // hidden and the block writers' target back.
-    void ExpectUntouched(const std::string& old) {
+    void ExpectUntouched(const std::string& old, const fs::path& kept = {}) {
         EXPECT_TRUE(ReadAll(file) == old);
-        EXPECT_FALSE(fs::exists(temporary) && !fs::is_directory(temporary));
+        EXPECT_EQ(Others(kept), std::vector<fs::path>{});
         EXPECT_FALSE(progress.visible);
         EXPECT_EQ(holder.Record().TargetFileName, "/data/current.sdf");
     }
@@ -155,16 +166,32 @@ protected:
     OldFormatUpgrade upgrade{progress};
     fs::path folder;
     fs::path file;
-    fs::path temporary;
 };
+
+// Sets or clears the immutable flag, which keeps even root from changing a file or a folder;
+// false where the file system or the user cannot.
+bool SetImmutable(const fs::path& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return done;
+}
 
 TEST_F(OldFormatUpgradeTest, Layout2BurstsLoseTheirPaddingAndTheOldMissingMark) {
     const Recording r = ThreeChannels();
     const std::string old = sdfbytes::OldFile(r, 2);
     ASSERT_EQ(old.size(), 512u + 3 * 768);
     progress.onReport = [&] {
+        // The copy is a file of its own beside the old one, named after it.
+        const fs::path temporary = holder.Record().TargetFileName;
+        EXPECT_EQ(temporary.parent_path(), folder);
+        EXPECT_EQ(temporary.filename().string().rfind(".Qr~run.sdf.", 0), 0u) << temporary;
         EXPECT_TRUE(fs::is_regular_file(temporary));
-        EXPECT_EQ(holder.Record().TargetFileName, temporary.string());
     };
 
     const std::string expected = sdfbytes::CurrentFile(r, Marked(r.Bursts));
@@ -250,10 +277,22 @@ TEST_F(OldFormatUpgradeTest, BurstsLargerThanAnyReadAreCopiedWhole) {
     ExpectConverted(sdfbytes::OldFile(r, 2), sdfbytes::CurrentFile(r, Marked(r.Bursts)));
 }
 
-TEST_F(OldFormatUpgradeTest, ALeftoverTemporaryFileIsReplacedNotWrittenOver) {
+TEST_F(OldFormatUpgradeTest, OtherFilesOfTheFolderAreNeitherUsedNorTouched) {
     const Recording r = ThreeChannels();
-    WriteAll(temporary, std::string(100000, '\xEE'));
-    ExpectConverted(sdfbytes::OldFile(r, 2), sdfbytes::CurrentFile(r, Marked(r.Bursts)));
+    // The fixed temporary name of earlier versions is now a file like any other.
+    const fs::path older = folder / "Qr~temp1234!";
+    WriteAll(older, std::string(100000, '\xEE'));
+    ExpectConverted(sdfbytes::OldFile(r, 2), sdfbytes::CurrentFile(r, Marked(r.Bursts)), older);
+    EXPECT_EQ(ReadAll(older), std::string(100000, '\xEE'));
+}
+
+TEST_F(OldFormatUpgradeTest, TheConvertedFileKeepsThePermissionBitsOfTheOld) {
+    const Recording r = ThreeChannels();
+    WriteAll(file, sdfbytes::OldFile(r, 2));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(holder.ReadSdfHeader(file.string()));
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST_F(OldFormatUpgradeTest, CancelAtAReportKeepsTheOldFile) {
@@ -282,37 +321,33 @@ TEST_F(OldFormatUpgradeTest, AFileShorterThanItsHeaderPromisesIsAnErrorNamingIt)
     }
 }
 
-TEST_F(OldFormatUpgradeTest, ATemporaryPathThatCannotBeWrittenIsAnErrorNamingIt) {
+TEST_F(OldFormatUpgradeTest, AFolderWhereNoTemporaryFileCanBeMadeIsAnErrorNamingIt) {
     const std::string old = sdfbytes::OldFile(ThreeChannels(), 2);
     WriteAll(file, old);
-    fs::create_directory(temporary);
-    WriteAll(temporary / "inside", "x");
-
-    ExpectInOutError(temporary);
+    if (!SetImmutable(folder, true)) {
+        GTEST_SKIP() << "this file system or user cannot make a folder immutable";
+    }
+    try {
+        holder.ReadSdfHeader(file.string());
+        ADD_FAILURE() << "no error";
+    } catch (const InOutError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(file.string()), std::string::npos) << message;
+        EXPECT_NE(message.find("Operation not permitted"), std::string::npos) << message;
+    }
+    SetImmutable(folder, false);
     ExpectUntouched(old);
-    EXPECT_EQ(ReadAll(temporary / "inside"), "x");
 }
 
 TEST_F(OldFormatUpgradeTest, AFailedReplacementLeavesTheOldFileAndIsReported) {
     const std::string old = sdfbytes::OldFile(ThreeChannels(), 2);
     WriteAll(file, old);
     // An immutable file cannot be renamed over, not even by root.
-    const auto setImmutable = [&](bool on) {
-        const int fd = ::open(file.c_str(), O_RDONLY);
-        int flags = 0;
-        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        return done;
-    };
-    if (!setImmutable(true)) {
+    if (!SetImmutable(file, true)) {
         GTEST_SKIP() << "this file system or user cannot make a file immutable";
     }
     ExpectInOutError(file);
-    setImmutable(false);
+    SetImmutable(file, false);
     ExpectUntouched(old);
 }
 
@@ -331,12 +366,6 @@ TEST_F(OldFormatUpgradeTest, HostileHeadersAreRefusedBeforeAnythingIsReplaced) {
     WriteAll(file, huge);
     EXPECT_THROW(holder.ReadSdfHeader(file.string()), RangeError);
     ExpectUntouched(huge);
-
-    // A file with the temporary file's own name would be removed before it is read.
-    file = temporary;
-    WriteAll(file, empty);
-    EXPECT_THROW(holder.ReadSdfHeader(file.string()), InOutError);
-    EXPECT_EQ(ReadAll(file), empty);
 }
 
 } // namespace
