@@ -39,6 +39,7 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
+// Proleptic Gregorian, also for years 0 and before.
 bool IsLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
 }
@@ -50,6 +51,17 @@ int DaysInMonth(int y, int m) {
 
 bool ValidDate(int y, int m, int d) {
     return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
+}
+
+// Years as FormatDateTimeMs writes them for every date it shows: "%04d", so "0000" and "-001"
+// before year 1 and five digits after 9999 (DecodeDateTime keeps within 3 million days of the
+// epoch).
+constexpr int EarliestWrittenYear = -9999;
+constexpr int LatestWrittenYear = 99999;
+
+bool ValidWrittenDate(int y, int m, int d) {
+    return y >= EarliestWrittenYear && y <= LatestWrittenYear && m >= 1 && m <= 12 && d >= 1 &&
+           d <= DaysInMonth(y, m);
 }
 
 bool ValidTime(int h, int n, int s, int ms) {
@@ -82,21 +94,24 @@ void SkipSpaces(std::string_view text, std::size_t& pos) {
     }
 }
 
-// "y/m/d" at pos.
+// "y/m/d" at pos; the year as FormatDateTimeMs writes it, a sign before year 1 included.
 bool ReadDate(std::string_view text, std::size_t& pos, double& days) {
     std::size_t p = pos;
     int y = 0;
     int m = 0;
     int d = 0;
-    if (!ReadNumber(text, p, 4, y) || p >= text.size() || text[p] != '/') {
+    const bool negative = p < text.size() && text[p] == '-';
+    p += negative ? 1 : 0;
+    if (!ReadNumber(text, p, 5, y) || p >= text.size() || text[p] != '/') {
         return false;
     }
+    y = negative ? -y : y;
     ++p;
     if (!ReadNumber(text, p, 2, m) || p >= text.size() || text[p] != '/') {
         return false;
     }
     ++p;
-    if (!ReadNumber(text, p, 2, d) || !ValidDate(y, m, d)) {
+    if (!ReadNumber(text, p, 2, d) || !ValidWrittenDate(y, m, d)) {
         return false;
     }
     pos = p;

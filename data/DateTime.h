@@ -37,8 +37,9 @@ std::string FormatDateTime(double days);
 std::string FormatSpan(double days);
 
 // Reads a line as a date "y/m/d", a time of day "h:m[:s]", or a date followed by a time;
-// text after the seconds is ignored. Spaces around are allowed. Nothing when the line is
-// not such a date-time.
+// text after the seconds is ignored. Spaces around are allowed. Years run as
+// FormatDateTimeMs writes them: 1 to 4 digits, five after 9999, "0000" and a minus sign
+// before year 1. Nothing when the line is not such a date-time.
 std::optional<double> TryParseDateTime(std::string_view line);
 
 } // namespace tessary

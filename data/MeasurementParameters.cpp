@@ -110,9 +110,8 @@ void MeasurementParameters::NormaliseBurstInterval() {
         BInterval = r;
         BITUnit = static_cast<TimeUnit>(v);
     }
-    if (SITUnit >= 8) {
-        TimeUnitAt(SITUnit + 1); // no larger unit to try: a RangeError
-    }
+    // Sampling in the largest unit ("yr") leaves no larger one to try: the interval stays, as
+    // when the unit just above fails, so that every header the writers write reads back.
 }
 
 std::int32_t RoundHalfAway(long double x) {

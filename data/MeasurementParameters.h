@@ -61,7 +61,8 @@ struct MeasurementParameters {
 
     // For a single burst whose interval is shorter than the burst: the burst interval
     // becomes DataNum + 1 sampling intervals, in the largest unit above SITUnit in which it
-    // is within 0.1 % of a whole number. A unit above 8 is a RangeError.
+    // is within 0.1 % of a whole number (none above "yr": the interval stays). A unit above 8
+    // is a RangeError.
     void NormaliseBurstInterval();
 };
 

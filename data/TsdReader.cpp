@@ -57,7 +57,8 @@ public:
         return static_cast<std::int16_t>(value);
     }
 
-    // Blanks around, a sign, digits with an optional point, an optional exponent.
+    // Blanks around, a sign, digits with an optional point, an optional exponent; or the
+    // writer's own NAN, INF and -INF for coefficients that are no finite number.
     float Real(std::string_view text) const {
         std::string_view t = text;
         while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) {
@@ -65,6 +66,13 @@ public:
         }
         while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) {
             t.remove_suffix(1);
+        }
+        if (t == "NAN") {
+            return std::numeric_limits<float>::quiet_NaN();
+        }
+        if (t == "INF" || t == "-INF") {
+            const float inf = std::numeric_limits<float>::infinity();
+            return t.starts_with('-') ? -inf : inf;
         }
         const bool negative = t.starts_with('-');
         if (negative || t.starts_with('+')) {
@@ -239,8 +247,13 @@ bool TsdReader::Read(const std::string& path) {
         record.DataNum = dataNum;
 
         ListPositions list;
-        const std::size_t count = list.Take(lines.Next());
-        if (record.ChNum == 0) {
+        const std::string coefficients = lines.Next();
+        // An empty line lists no item (the writer's line for no rows at all).
+        const std::size_t count = coefficients.empty() ? 0 : list.Take(coefficients);
+        // A version-2 file of per-burst values only lists exactly those: it has no channel.
+        const bool burstValuesOnly = version == 2 && record.BurstValueNum > 0 &&
+                                     count == static_cast<std::size_t>(record.BurstValueNum);
+        if (record.ChNum == 0 && !burstValuesOnly) {
             const int rowsLeft = ChannelRows - record.BurstValueNum;
             if (static_cast<int>(count) > rowsLeft) {
                 throw RangeError("The file " + path + " lists " + std::to_string(count) +

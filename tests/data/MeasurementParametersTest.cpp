@@ -102,9 +102,11 @@ TEST(NormaliseBurstInterval, LeavesOtherMeasurementsAlone) {
     EXPECT_EQ(longGap.BITUnit, UnitSec);
 }
 
-TEST(NormaliseBurstInterval, UnitsWithoutRowsAreRangeErrors) {
+TEST(NormaliseBurstInterval, UnitsWithoutRowsAreRangeErrorsAndYearsHaveNoUnitAbove) {
     auto yr = SingleBurst(1, UnitYr, 10, 0, UnitSec);
-    EXPECT_THROW(yr.NormaliseBurstInterval(), RangeError);
+    yr.NormaliseBurstInterval();
+    EXPECT_EQ(yr.BInterval, 0);
+    EXPECT_EQ(yr.BITUnit, UnitSec);
     auto bad = SingleBurst(1, UnitMsec, 10, 0, NoTimeUnit);
     EXPECT_THROW(bad.NormaliseBurstInterval(), RangeError);
 }

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <filesystem>
+#include <limits>
 #include <sys/resource.h>
 
 using namespace tessary;
@@ -276,8 +278,11 @@ TEST_F(TsdFile, LinesThatDoNotConvertNameTheFileAndTheText) {
     EXPECT_NE(r.SITUnit, NoTimeUnit);
     EXPECT_NE(r.BITUnit, NoTimeUnit);
 
-    // A single burst in years has no larger unit to normalise into.
-    ExpectRefused(Header("1 yr\r\n1\r\n0 sec\r\n1,0\r\n3\r\n1\r\n0\r\nx\r\nV\r\n"), "normalised");
+    // A single burst in years has no larger unit to normalise into: its interval stays.
+    WriteAll(path, Header("1 yr\r\n1\r\n0 sec\r\n1,0\r\n3\r\n1\r\n0\r\nx\r\nV\r\n"));
+    ASSERT_TRUE(holder.ReadTsdHeader(path));
+    EXPECT_EQ(r.BInterval, 0);
+    EXPECT_EQ(r.BITUnit, UnitSec);
     std::string longLine(70000, '1');
     ExpectRefused(Header(longLine + "\r\n"), "longer than 65536");
 }
@@ -324,4 +329,31 @@ TEST_F(TsdFile, WritersReturnFalseAndKeepTheDiskAsItWas) {
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadAll(path), header);
+}
+
+// What the writer writes for values a damaged recording can hold reads back: coefficients
+// that are no finite number, start times before year 1 and after 9999, a table of per-burst
+// values without a channel.
+TEST_F(TsdFile, TheWritersOwnSpellingsReadBack) {
+    r.ChNum = 0;
+    r.BurstValueNum = 2;
+    r.Channels[0] = {"v1", "V", std::numeric_limits<float>::quiet_NaN(),
+                     -std::numeric_limits<float>::infinity()};
+    r.Channels[1] = {"v2", "V", std::numeric_limits<float>::infinity(), 2.5f};
+    for (const double start : {-693600.25, -694000.0, 2958470.5, 0.75}) {
+        r.StartTime = start;
+        ASSERT_TRUE(holder.WriteTsdHeader(path));
+        TFrmSDFdata back(dialogs);
+        ASSERT_TRUE(back.ReadTsdHeader(path)) << FormatDateTimeMs(start);
+        const MeasurementParameters& got = back.Record();
+        EXPECT_EQ(FormatDateTime(got.StartTime), FormatDateTime(start));
+        EXPECT_EQ(got.ChNum, 0);
+        EXPECT_EQ(got.BurstValueNum, 2);
+        EXPECT_TRUE(std::isnan(got.Channels[0].A));
+        EXPECT_EQ(got.Channels[0].B, -std::numeric_limits<float>::infinity());
+        EXPECT_EQ(got.Channels[1].A, std::numeric_limits<float>::infinity());
+        EXPECT_EQ(got.Channels[1].Item, "v2");
+    }
+    EXPECT_EQ(FormatDateTimeMs(-694000.0).substr(0, 11), "-001/11/21 ");
+    EXPECT_EQ(FormatDateTimeMs(2958470.5).substr(0, 11), "10000/01/05");
 }
