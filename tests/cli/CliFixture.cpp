@@ -36,6 +36,15 @@ bool CliFixture::Exists(std::string_view name) const {
     return std::filesystem::exists(Path(name));
 }
 
+bool CliFixture::HasConversionLeftovers() const {
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+        if (entry.path().filename().string().rfind(".Qr~", 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CliFixture::WriteApm(std::string_view name, const Apm& apm) const {
     std::string text = "[Parameters]\r\n";
     text += "Wait Time=" + apm.WaitTime + "\r\n";

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,9 +13,18 @@ namespace clitest {
 
 namespace {
 
-[[noreturn]] void ExecCli(const std::vector<std::string>& args, const std::string& folder) {
+[[noreturn]] void ExecCli(const std::vector<std::string>& args, const std::string& folder,
+                          long long fileSizeLimit) {
     if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
         ::_exit(126);
+    }
+    if (fileSizeLimit >= 0) {
+        struct rlimit limit {};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            ::_exit(125);
+        }
     }
     std::vector<std::string> argv = {TESSARY_BIN_DIR "/tessary-cli"};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -29,8 +39,8 @@ namespace {
 
 } // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& folder,
-                       Stdio stdio) {
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& folder, Stdio stdio,
+                       long long fileSizeLimit) {
     if (stdio == Stdio::Terminal) {
         int master = -1;
         pid_ = ::forkpty(&master, nullptr, nullptr, nullptr);
@@ -38,7 +48,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
             throw std::runtime_error("forkpty failed");
         }
         if (pid_ == 0) {
-            ExecCli(args, folder);
+            ExecCli(args, folder, fileSizeLimit);
         }
         outFd_ = master;
         return;
@@ -59,7 +69,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
         ::dup2(err[1], STDERR_FILENO);
         ::close(out[0]);
         ::close(err[0]);
-        ExecCli(args, folder);
+        ExecCli(args, folder, fileSizeLimit);
     }
     ::close(out[1]);
     ::close(err[1]);
@@ -158,8 +168,9 @@ CliResult CliProcess::Finish(std::chrono::milliseconds timeout) {
     return result_;
 }
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& folder) {
-    return CliProcess(args, folder).Finish();
+CliResult RunCli(const std::vector<std::string>& args, const std::string& folder,
+                 long long fileSizeLimit) {
+    return CliProcess(args, folder, CliProcess::Stdio::Pipes, fileSizeLimit).Finish();
 }
 
 } // namespace clitest

@@ -23,8 +23,9 @@ public:
         Terminal, // stdin, stdout and stderr one pseudo-terminal (all output in Out)
     };
 
+    // `fileSizeLimit` (bytes, -1 for none) is set in the child as `ulimit -f` would.
     CliProcess(const std::vector<std::string>& args, const std::string& folder,
-               Stdio stdio = Stdio::Pipes);
+               Stdio stdio = Stdio::Pipes, long long fileSizeLimit = -1);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -48,6 +49,7 @@ private:
 };
 
 // Runs to the end with pipes.
-CliResult RunCli(const std::vector<std::string>& args, const std::string& folder);
+CliResult RunCli(const std::vector<std::string>& args, const std::string& folder,
+                 long long fileSizeLimit = -1);
 
 } // namespace clitest

@@ -77,7 +77,7 @@ TEST_F(Info, OldLayoutsAreReportedAsTheyAreAndNeverConverted) {
                     "\"BInterval\":3600000,\"BITUnit\":\"msec\"");
     ExpectIn(r.Out, "\"BlocksPresent\":2,\"CompleteBursts\":2,\"CutOff\":false");
     EXPECT_EQ(Read("v1.sdf"), v1Bytes);
-    EXPECT_FALSE(Exists("Qr~temp1234!"));
+    EXPECT_FALSE(HasConversionLeftovers());
 
     // 3 channels of 100 data: 300 values in 3 sectors of 256 bytes per block; the last
     // block counts once its 600 bytes of values are there.

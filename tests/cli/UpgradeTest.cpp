@@ -10,9 +10,9 @@ namespace {
 
 class Upgrade : public CliFixture {
 protected:
-    // Layout 2, 3 channels of 100 data in 3 bursts; each burst's values count up from its
-    // number × 1000, with 32767 (missing) at value 5.
-    std::string WriteOld(const std::string& name, char version = '2') {
+    // Layout 2, 3 channels of 100 data in 3 bursts; each burst's values count up from `base`
+    // + its number × 1000, with 32767 (missing) at value 5.
+    std::string WriteOld(const std::string& name, char version = '2', int base = 0) {
         SdfSpec spec;
         spec.Version = version;
         spec.ChNum = 3;
@@ -23,24 +23,25 @@ protected:
         for (int k = 0; k < 3; ++k) {
             std::vector<std::int16_t> values;
             for (int v = 0; v < 300; ++v) {
-                values.push_back(static_cast<std::int16_t>(v == 5 ? 32767 : k * 1000 + v));
+                values.push_back(static_cast<std::int16_t>(v == 5 ? 32767 : base + k * 1000 + v));
             }
             bytes += SdfBlock(spec, values);
         }
         Write(name, bytes);
         return bytes;
     }
-    void ExpectConverted(const std::string& name) {
+    void ExpectConverted(const std::string& name, int base = 0) {
         const std::string sdf = Read(name);
         ASSERT_EQ(sdf.size(), 512u + 3 * 600) << "layout 4 blocks follow without padding";
         EXPECT_EQ(sdf[40], '4');
         for (int k = 0; k < 3; ++k) {
             for (int v = 0; v < 300; ++v) {
-                EXPECT_EQ(Int16At(sdf, 512 + static_cast<std::size_t>(k * 600 + v * 2)),
-                          v == 5 ? -32768 : k * 1000 + v);
+                ASSERT_EQ(Int16At(sdf, 512 + static_cast<std::size_t>(k * 600 + v * 2)),
+                          v == 5 ? -32768 : base + k * 1000 + v)
+                    << name << " block " << k << " value " << v;
             }
         }
-        EXPECT_FALSE(Exists("Qr~temp1234!"));
+        EXPECT_FALSE(HasConversionLeftovers());
     }
 };
 
@@ -136,7 +137,7 @@ TEST_F(Upgrade, CtrlCDuringTheCopyCancelsAndKeepsTheOldFile) {
     EXPECT_NE(r.Err.find("big.sdf: conversion cancelled; the file is unchanged"), std::string::npos)
         << r.Err;
     EXPECT_TRUE(Read("big.sdf") == bytes);
-    EXPECT_FALSE(Exists("Qr~temp1234!"));
+    EXPECT_FALSE(HasConversionLeftovers());
 }
 
 TEST_F(Upgrade, ABadFileIsReportedNotConverted) {
@@ -144,7 +145,7 @@ TEST_F(Upgrade, ABadFileIsReportedNotConverted) {
     const CliResult r = RunCli({"upgrade", "bad.sdf", "--yes"}, folder_);
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(r.Err.rfind("tessary-cli: bad.sdf: ", 0), 0u) << r.Err;
-    EXPECT_FALSE(Exists("Qr~temp1234!"));
+    EXPECT_FALSE(HasConversionLeftovers());
 
     SdfSpec spec;
     spec.Version = '2';
@@ -155,7 +156,25 @@ TEST_F(Upgrade, ABadFileIsReportedNotConverted) {
     const CliResult c = RunCli({"upgrade", "cut.sdf", "--yes"}, folder_);
     EXPECT_EQ(c.ExitCode, 1) << c.Err;
     EXPECT_EQ(Read("cut.sdf"), cut);
-    EXPECT_FALSE(Exists("Qr~temp1234!"));
+    EXPECT_FALSE(HasConversionLeftovers());
+}
+
+// Each conversion has a temporary file of its own: two upgrades started together in one folder
+// (as `xargs -P2` does) each leave their own file converted.
+TEST_F(Upgrade, TwoUpgradesInOneFolderStartedTogetherEachConvertTheirOwnFile) {
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        WriteOld("a.sdf", '2', 100);
+        WriteOld("b.sdf", '3', 10000);
+        CliProcess a({"upgrade", "a.sdf", "--yes"}, folder_);
+        CliProcess b({"upgrade", "b.sdf", "--yes"}, folder_);
+        const CliResult ra = a.Finish();
+        const CliResult rb = b.Finish();
+        ASSERT_EQ(ra.ExitCode, 0) << ra.Err;
+        ASSERT_EQ(rb.ExitCode, 0) << rb.Err;
+        ExpectConverted("a.sdf", 100);
+        ExpectConverted("b.sdf", 10000);
+    }
 }
 
 } // namespace
