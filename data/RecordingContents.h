@@ -30,6 +30,8 @@ struct RecordingContents {
 
     // The header states other bursts than the file holds complete.
     bool CutOff() const { return StatedBursts <= 0 || CompleteBursts < StatedBursts; }
+    // A repair would change the file: it was cut off with complete bursts, and no run holds it.
+    bool Repairable() const { return CutOff() && !BeingRecorded && CompleteBursts > 0; }
 };
 
 // No header can state more bursts than its 16-bit field holds.

@@ -10,6 +10,7 @@
 #include "app/StartupDefaults.h"
 #include "app/ui/AnalysisProgramCommand.h"
 #include "app/ui/CardMessageEvent.h"
+#include "app/ui/CutOffRecordingCheck.h"
 #include "app/ui/HelpCommands.h"
 #include "app/ui/PacedText.h"
 #include "app/ui/QtStrings.h"
@@ -31,6 +32,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace tessary {
 
@@ -82,6 +84,7 @@ void TForm1::FormCreate() {
     passTimer_.setTimerType(Qt::PreciseTimer);
     connect(&passTimer_, &QTimer::timeout, this, &TForm1::RunPass);
     help_ = std::make_unique<HelpCommands>(dialogs_);
+    cutOffCheck_ = new CutOffRecordingCheck(this);
     analysis_ = std::make_unique<AnalysisProgramCommand>(dialogs_, this, &fileDialogs_);
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
         auto* panel = new QLabel(StatusBar1);
@@ -134,6 +137,31 @@ void TForm1::FormShow() {
     ReadStartupSettings();
     GatherSettings(Values(), sdfData_, settings_, dialogs_, *this);
     SetupCharts();
+
+    // After the window is up, so that a large file never delays it.
+    QTimer::singleShot(0, this, [this, path = S(EditFileName->text())] {
+        cutOffCheck_->Examine(path, [this, path](const RecordingContents& contents) {
+            OfferToFinish(path, contents);
+        });
+    });
+}
+
+void TForm1::OfferToFinish(const std::string& path, const RecordingContents& contents) {
+    if (Running() ||
+        !dialogs_.Ask(MessageKind::Confirmation, texts::CutOffQuestion(path, contents.StatedBursts,
+                                                                       contents.CompleteBursts))) {
+        return;
+    }
+    cutOffCheck_->Repair(path, [this, path](const std::optional<RecordingRepair::Report>& report,
+                                            const std::string& error) {
+        if (!error.empty()) {
+            dialogs_.ShowError(texts::CutOffNotRepaired(path, error));
+        } else if (report && report->Result == RecordingRepair::Outcome::BeingRecorded) {
+            dialogs_.ShowError(texts::BeingRecorded(path));
+        } else if (report && report->Result == RecordingRepair::Outcome::Repaired) {
+            dialogs_.ShowInformation(texts::CutOffRepaired(path, report->Found.CompleteBursts));
+        }
+    });
 }
 
 void TForm1::ReadStartupSettings() {

@@ -44,6 +44,8 @@ namespace tessary {
 class AnalysisProgramCommand;
 class CardMessageEvent;
 class CardPage;
+class CutOffRecordingCheck;
+struct RecordingContents;
 class ChartPanel;
 class Dialogs;
 class FileDialogs;
@@ -84,6 +86,8 @@ public:
 
     // The start-up: the About box first, then defaults, card detection, the settings file,
     // the measurement set-up and the charts. Called once, before the window is first shown.
+    // Once the window is up, a data file that a killed or powerless run cut off is looked at
+    // in the background, and finishing it is offered.
     void FormShow();
 
     // The controls' values, and setting them (texts UTF-8, the comment's line breaks CR LF).
@@ -195,6 +199,8 @@ private:
     // The card page's choice and scan are off during a run and with a card given.
     void SetCardChoosing(bool enabled);
     void ReadStartupSettings();
+    // Asks whether to finish the cut-off recording at `path`, and finishes it on Yes.
+    void OfferToFinish(const std::string& path, const RecordingContents& contents);
     void ApplyLoadedValues(const ControlValues& values);
     void SchedulePass(std::chrono::milliseconds wait);
     void RunPass();
@@ -238,6 +244,7 @@ private:
     std::unique_ptr<PacedText> editTimeText_;
     std::unique_ptr<HelpCommands> help_;
     std::unique_ptr<AnalysisProgramCommand> analysis_;
+    CutOffRecordingCheck* cutOffCheck_ = nullptr;
     QButtonGroup* fileTypeButtons_ = nullptr;
     std::array<QRadioButton*, 2> fileTypeRadios_{};
     // Cells of channel-table rows dropped by a smaller channel count, restored when the

@@ -146,6 +146,28 @@ int RampMillivolts(int word) {
     return int(mv < 0 ? mv - 0.5 : mv + 0.5);
 }
 
+// An SDF recording of 5 planned bursts, cut off after 2 whole blocks and part of the third.
+QByteArray CutOffRecording() {
+    sdfbytes::Recording r;
+    r.DataNum = 4;
+    r.Iteration = 5;
+    r.Rows = {{"Ch.1", "mV"}};
+    r.Bursts = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+    const std::string bytes = sdfbytes::CurrentFile(r, r.Bursts) + std::string(5, '\x01');
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The settings file names the data file of the last session.
+void SetLastDataFile(const QString& path) {
+    WriteFile(SettingsFile(), QStringLiteral("[File]\r\nSave Name=%1\r\n").arg(path).toLocal8Bit());
+}
+
 } // namespace
 
 class TForm1Test : public QObject {
@@ -403,6 +425,55 @@ private slots:
         QCOMPARE(f.StatusPanels[1]->text(), folder.path() + QLatin1Char('/'));
         f.BitBtn1->click();
         QCOMPARE(h.files.Requests.back().Folder, folder.path() + QLatin1Char('/'));
+    }
+
+    void aCutOffRecordingIsOfferedOnceTheWindowIsUpAndFinishedOnYes() {
+        QTemporaryDir folder;
+        const QString fileName = folder.filePath(QStringLiteral("ADdata.sdf"));
+        const QByteArray cut = CutOffRecording();
+        WriteFile(fileName, cut);
+        SetLastDataFile(fileName);
+        Harness h;
+        h.form->FormShow();
+        QVERIFY2(h.dialogs.Shown.empty(), "the look comes after the window is up");
+        QTRY_COMPARE(h.dialogs.Shown.size(), std::size_t(2));
+        QCOMPARE(h.dialogs.Shown[0].Kind, MessageKind::Confirmation);
+        QCOMPARE(h.dialogs.Shown[0].Text,
+                 fileName.toStdString() +
+                     " は計測の途中で中断されたデータファイルです。\nヘッダの記録回数：5 回、"
+                     "完全なデータ：2 回\n完全なデータの回数にファイルを修正しますか。");
+        QCOMPARE(h.dialogs.Shown[1].Kind, MessageKind::Information);
+        QCOMPARE(h.dialogs.Shown[1].Text,
+                 fileName.toStdString() + " を記録回数 2 回に修正しました。");
+        QByteArray expected = cut;
+        expected[223] = 2;
+        QCOMPARE(ReadAll(fileName), expected);
+    }
+
+    void aCutOffRecordingIsLeftAsItIsOnNoAndAFinishedOneIsNotOffered() {
+        QTemporaryDir folder;
+        const QString fileName = folder.filePath(QStringLiteral("ADdata.sdf"));
+        const QByteArray cut = CutOffRecording();
+        WriteFile(fileName, cut);
+        SetLastDataFile(fileName);
+        {
+            Harness h;
+            h.dialogs.Answers.push_back(MessageAnswer::No);
+            h.form->FormShow();
+            QTRY_COMPARE(h.dialogs.Shown.size(), std::size_t(1));
+            QTest::qWait(100);
+            QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
+            QCOMPARE(ReadAll(fileName), cut);
+        }
+        QByteArray finished = cut;
+        finished[223] = 2;
+        finished.chop(5);
+        WriteFile(fileName, finished);
+        SetLastDataFile(fileName);
+        Harness h;
+        h.form->FormShow();
+        QTest::qWait(200);
+        QVERIFY(h.dialogs.Shown.empty());
     }
 
     void cardMessagesReachTheRun() {
