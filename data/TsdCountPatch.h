@@ -1,9 +1,12 @@
 #pragma once
 
+#include "data/PosixFile.h"
 #include "data/TsdBlockIndex.h"
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 
 namespace tessary {
 
@@ -29,6 +32,39 @@ public:
 
     // The copy's path beside `path`.
     static std::string CopyPath(const std::string& path);
+
+    // A copy begun while the caller still reads the file to count its complete blocks: the
+    // bytes after the count line are copied on a thread of their own, placed for a new count of
+    // `digits` characters, so that reading and copying overlap. Finish completes the patch with
+    // it when the count turns out that long, and otherwise as Apply does; a copy that is not
+    // finished is removed. The file must not change meanwhile (its lock is held).
+    class Early {
+    public:
+        // `header` locates the count line (IndexTsdBlocks of at least the header).
+        Early(const std::string& path, const TsdBlockIndex& header, std::size_t digits);
+        ~Early();
+        Early(const Early&) = delete;
+        Early& operator=(const Early&) = delete;
+
+        Way Finish(const TsdBlockIndex& index, std::int64_t bursts, std::int64_t keepEnd);
+
+    private:
+        void Discard();
+
+        std::string path_;
+        std::string copy_;
+        std::size_t digits_;
+        std::int64_t countOffset_;
+        std::int64_t countEnd_;
+        std::int64_t size_ = 0;
+        struct stat status_ {};
+        PosixFile in_;
+        PosixFile out_;
+        std::thread thread_;
+        bool started_ = false;
+        bool copied_ = false; // set by the thread
+        bool done_ = false;
+    };
 };
 
 } // namespace tessary

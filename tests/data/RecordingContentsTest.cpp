@@ -299,3 +299,114 @@ TEST(RecordingLockTest, AKilledRecordingLeavesNoLock) {
     ::close(ready[0]);
     ::close(ready[1]);
 }
+
+namespace {
+
+// The complete blocks of a TSD text read line by line as the definition states them, for a
+// header of `headerLines` lines: a reference for the indexer's ways through long lines.
+std::int64_t ReferenceBlocks(const std::string& text, int headerLines, int channels, int dataNum,
+                             std::int64_t limit) {
+    std::vector<std::pair<std::string, bool>> lines; // text, ended by a line end
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) {
+            lines.emplace_back(text.substr(at), false);
+            break;
+        }
+        lines.emplace_back(text.substr(at, end - at), true);
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    const auto valueLine = [channels](const std::string& line) {
+        int fields = 0;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t comma = line.find(',', start);
+            const std::string field = line.substr(start, comma - start);
+            if (field.empty() ||
+                field.find_first_not_of("0123456789+-.eE=NAIFnaif") != std::string::npos) {
+                return false;
+            }
+            ++fields;
+            if (comma == std::string::npos) {
+                return fields == channels;
+            }
+            start = comma + 1;
+        }
+    };
+    std::int64_t blocks = 0;
+    std::size_t line = static_cast<std::size_t>(headerLines);
+    while (blocks < limit) {
+        if (line >= lines.size() || !lines[line].second ||
+            lines[line].first != "No." + std::to_string(blocks + 1)) {
+            break;
+        }
+        ++line;
+        int step = 0;
+        for (; step < dataNum && line < lines.size() && lines[line].second &&
+               valueLine(lines[line].first);
+             ++step, ++line) {
+        }
+        if (step < dataNum) {
+            break;
+        }
+        ++blocks;
+    }
+    return blocks;
+}
+
+} // namespace
+
+// Lines of 4 scaled values, 25 to 50 bytes long, cross the indexer's 16-byte steps at every
+// place; a cut at any byte, or any byte changed, counts the blocks the definition counts.
+TEST_F(Recording, LongValueLinesCountAsTheDefinitionSaysAtEveryCutAndChange) {
+    const std::string path = folder.File("long.tsd");
+    r.Memo = "long lines";
+    r.ChNum = 4;
+    r.DataNum = 9;
+    r.SInterval = 1;
+    r.SITUnit = UnitMsec;
+    r.Iteration = 3;
+    r.BInterval = 1;
+    r.BITUnit = UnitSec;
+    r.StartTime = EncodeDateTime({2025, 1, 2, 3, 4, 5, 6});
+    const float scales[] = {1.0f, 0.001f, -2.5f, 1234.567f};
+    for (std::size_t c = 0; c < 4; ++c) {
+        r.Channels[c] = {"c", "V", scales[c], c == 3 ? 0.5f : 0.0f};
+    }
+    r.AllocateSampleBuffers();
+    r.TargetFileName = path;
+    ASSERT_TRUE(holder.WriteTsdHeader(path));
+    for (int k = 0; k < 3; ++k) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            for (std::size_t i = 0; i < 9; ++i) {
+                r.Samples[c][i] =
+                    static_cast<std::int16_t>((k * 7919 + c * 104729 + i * 1301) % 65536 - 32767);
+            }
+        }
+        r.Samples[2][4] = ErrorValue;
+        ASSERT_TRUE(holder.WriteTsdBlock(k));
+    }
+    const std::string text = ReadAll(path);
+    const std::size_t headerEnd = text.find("\r\nNo.1\r\n") + 2;
+    // Each variant in a new file: emptying and rewriting one file makes ext4 wait for the disk.
+    int variant = 0;
+    const auto check = [&](const std::string& bytes, const std::string& what) {
+        const std::string file = folder.File("v" + std::to_string(++variant) + ".tsd");
+        WriteAll(file, bytes);
+        const auto contents = Examine(file);
+        std::filesystem::remove(file);
+        ASSERT_TRUE(contents) << what;
+        EXPECT_EQ(contents->CompleteBursts, ReferenceBlocks(bytes, 12, 4, 9, 3)) << what;
+    };
+    for (std::size_t cut = headerEnd; cut <= text.size(); ++cut) {
+        check(text.substr(0, cut), "cut at " + std::to_string(cut));
+    }
+    for (std::size_t at = headerEnd; at < text.size(); ++at) {
+        for (const char c : {'x', ',', '\r', '\n', '=', '7', ' '}) {
+            std::string changed = text;
+            changed[at] = c;
+            check(changed, std::string("byte ") + std::to_string(at) + " made " + c);
+        }
+    }
+}

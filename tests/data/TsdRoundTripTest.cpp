@@ -201,6 +201,7 @@ TEST(TsdRoundTrip, EveryExportOfAReadableSdfReadsBackWithItsValues) {
 
         // Every block is complete, and each value is A·X + B of its sample.
         const TsdBlockIndex index = IndexTsdBlocks(tsdPath, 2, got, 32767);
+        if (index.CompleteBlocks() != bursts) { std::filesystem::copy_file(tsdPath, "/tmp/i12/fail.tsd", std::filesystem::copy_options::overwrite_existing); }
         ASSERT_EQ(index.CompleteBlocks(), bursts);
         const std::string text = ReadAll(tsdPath);
         for (std::int16_t k = 0; k < bursts; ++k) {
