@@ -138,7 +138,8 @@ protected:
 };
 
 // Killed at random moments of the wait (0.2 s), the three bursts (0.25 s each) and the pauses
-// between them (0.75 s), in both formats, twelve runs at a time.
+// between them (0.75 s), counted from the run's start (its first state text, once the header
+// is written), in both formats, twelve runs at a time.
 TEST_F(Recovery, RecordingsKilledAtRandomMomentsAreFinishedByRepair) {
     Apm apm;
     apm.WaitTime = "0.2";
@@ -150,7 +151,7 @@ TEST_F(Recovery, RecordingsKilledAtRandomMomentsAreFinishedByRepair) {
     std::printf("killed recordings: seed %u\n", seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> moment(100, 2550); // milliseconds after the start
+    std::uniform_int_distribution<int> moment(0, 2450); // milliseconds after the start
     int withHeader = 0;
     constexpr int Trials = 48;
     constexpr int AtATime = 12;
@@ -160,23 +161,30 @@ TEST_F(Recovery, RecordingsKilledAtRandomMomentsAreFinishedByRepair) {
             bool Tsd;
             std::chrono::milliseconds At;
             std::unique_ptr<CliProcess> Run;
+            std::chrono::steady_clock::time_point Kill{};
         };
         std::vector<Trial> trials;
-        const auto start = std::chrono::steady_clock::now();
         for (int t = first; t < first + AtATime; ++t) {
             const bool tsd = t % 2 == 1;
             const std::string name = "k" + std::to_string(t) + (tsd ? ".tsd" : ".sdf");
             trials.push_back(
-                {name, tsd, std::chrono::milliseconds(moment(random)),
+                {name,
+                 tsd,
+                 std::chrono::milliseconds(moment(random)),
                  std::make_unique<CliProcess>(
                      std::vector<std::string>{"record", "run.apm", "-o", name, "--type",
                                               tsd ? "tsd" : "sdf", "--card-config", "sim.ini"},
-                     folder_)});
+                     folder_),
+                 {}});
+        }
+        for (Trial& trial : trials) {
+            ASSERT_TRUE(trial.Run->WaitFor("計測待ち\n", std::chrono::seconds(20))) << trial.Name;
+            trial.Kill = std::chrono::steady_clock::now() + trial.At;
         }
         std::sort(trials.begin(), trials.end(),
-                  [](const Trial& a, const Trial& b) { return a.At < b.At; });
+                  [](const Trial& a, const Trial& b) { return a.Kill < b.Kill; });
         for (Trial& trial : trials) {
-            std::this_thread::sleep_until(start + trial.At);
+            std::this_thread::sleep_until(trial.Kill);
             trial.Run->Send(SIGKILL);
             const CliResult r = trial.Run->Finish();
             // A run that completed just before its moment is finished already.
