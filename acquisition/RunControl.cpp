@@ -357,9 +357,8 @@ void RunControl::CompleteBurst(bool interrupted) {
     const bool last = state_.BurstNumber == record.Iteration;
     const std::optional<Limit> limit = last ? std::nullopt : RunLimit();
     if (last || limit) {
-        // The run ends with this block: it counts only once it is written, and the record
-        // keeps the last burst.
-        writer_.TakeBack(record);
+        // The run ends with this block: it counts only once it is written.
+        writer_.Wait();
         if (const auto failure = writer_.Failed()) {
             StopOnWriteFailure(*failure);
             return;

@@ -59,7 +59,7 @@ public:
     void DisableMenus() override {}
     void EnableMenus() override {}
     void SetupCharts() override {}
-    void AppendChartPoints(int, std::span<const double>, std::span<const double>) override {}
+    void ShowConvertedScans(std::int32_t) override {}
     void Panel2Resize() override {}
 
     std::string present;

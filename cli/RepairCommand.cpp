@@ -14,6 +14,8 @@ namespace tessary {
 
 namespace {
 
+constexpr OptionSpec Options[] = {{"dry-run", 'n', false}};
+
 std::string Bursts(std::int64_t n) {
     return std::to_string(n) + (n == 1 ? " burst" : " bursts");
 }
@@ -32,7 +34,7 @@ std::string_view RepairCommand::Summary() const {
 }
 
 std::string_view RepairCommand::Help() const {
-    return "Usage: tessary-cli repair FILE\n"
+    return "Usage: tessary-cli repair FILE [--dry-run]\n"
            "\n"
            "Finishes the SDF or TSD recording FILE whose run was cut off (the program was\n"
            "killed or crashed, or the power failed during the run) as Stop would have: the\n"
@@ -50,14 +52,15 @@ std::string_view RepairCommand::Help() const {
            "recording right now is refused.\n"
            "\n"
            "Options:\n"
-           "  -h, --help  show this text\n"
+           "  -n, --dry-run  report what repair finds and would do; change nothing\n"
+           "  -h, --help     show this text\n"
            "\n"
            "Exit status: 0 repaired, already finished or holding no complete burst, 1 the\n"
            "file cannot be read or written or is being recorded, 2 wrong usage.\n";
 }
 
 int RepairCommand::Run(const std::vector<std::string>& args) {
-    const CommandLine line(args, {});
+    const CommandLine line(args, Options);
     if (line.Positionals().size() != 1) {
         throw UsageError("repair needs exactly one FILE");
     }
@@ -65,15 +68,17 @@ int RepairCommand::Run(const std::vector<std::string>& args) {
     StatusConsole console;
     TerminalDialogs dialogs(console, path, QuestionPolicy::AnswerYes, nullptr);
     return ReportErrors(dialogs, [&] {
-        const auto report = RecordingRepair::Repair(path, dialogs);
+        const bool change = !line.Has("dry-run");
+        const auto report = RecordingRepair::Repair(path, dialogs, change);
         if (!report) {
             return ExitFailed; // the reader has said why
         }
         std::string text = path + ": ";
         switch (report->Result) {
         case RecordingRepair::Outcome::BeingRecorded:
-            dialogs.Error("being recorded; a file is repaired only once its run has ended");
-            return ExitFailed;
+            dialogs.Error(change ? "being recorded; a file is repaired only once its run has ended"
+                                 : "being recorded; " + Found(report->Found) + " so far");
+            return change ? ExitFailed : ExitOk;
         case RecordingRepair::Outcome::AlreadyFinished:
             text += "finished: the header states " + Bursts(report->Found.StatedBursts) +
                     " and the file holds them; left unchanged";
@@ -82,14 +87,16 @@ int RepairCommand::Run(const std::vector<std::string>& args) {
             text += Found(report->Found) + "; no complete burst to state, left as it is";
             break;
         case RecordingRepair::Outcome::Repaired:
-            text += "cut off: " + Found(report->Found) + "; the header now states " +
+            text += "cut off: " + Found(report->Found) +
+                    (change ? "; the header now states " : "; repair would state ") +
                     Bursts(report->Found.CompleteBursts);
             if (report->DroppedBytes > 0) {
-                text += ", the " + std::to_string(report->DroppedBytes) +
-                        " bytes of a partly written block after them dropped";
+                text += std::string(change ? ", the " : " and drop the ") +
+                        std::to_string(report->DroppedBytes) +
+                        " bytes of a partly written block after them" + (change ? " dropped" : "");
             }
             if (report->Copied) {
-                text += " (through a copy, as the count line changed its length)";
+                text += " (through a copy, as the count line changes its length)";
             }
             break;
         }

@@ -82,11 +82,34 @@ void WriteSdfCount(const std::string& path, int version, std::int64_t bursts) {
 
 } // namespace
 
-std::optional<RecordingRepair::Report>
-RecordingRepair::Repair(const std::string& path, Dialogs& dialogs, const IndexProgress& progress) {
+std::optional<RecordingRepair::Report> RecordingRepair::Repair(const std::string& path,
+                                                               Dialogs& dialogs, bool change,
+                                                               const IndexProgress& progress) {
     RecordingLock lock;
     std::string why;
     Report report;
+    if (!change) {
+        // Only looking: no right to write is needed, and no run is kept from starting.
+        MeasurementParameters header;
+        const std::optional<RecordingContents> found =
+            ExamineRecording(path, dialogs, header, progress);
+        if (!found) {
+            return std::nullopt;
+        }
+        report.Found = *found;
+        report.Result = found->BeingRecorded         ? Outcome::BeingRecorded
+                        : !found->CutOff()           ? Outcome::AlreadyFinished
+                        : found->CompleteBursts == 0 ? Outcome::NoCompleteBurst
+                                                     : Outcome::Repaired;
+        if (report.Result == Outcome::Repaired && found->Format == RecordingFormat::Tsd) {
+            struct stat status {};
+            report.DroppedBytes =
+                ::stat(path.c_str(), &status) == 0 ? status.st_size - found->Tsd.CompleteEnd : 0;
+            report.Copied = static_cast<std::int64_t>(Digits(found->CompleteBursts)) !=
+                            found->Tsd.CountLineBytes;
+        }
+        return report;
+    }
     switch (lock.Acquire(path, why, false)) {
     case RecordingLock::Result::Taken:
         break;

@@ -35,9 +35,10 @@ public:
     // A file that is not a recording of a layout this program reads gives nothing, after its
     // reader's message went through `dialogs`. A file that cannot be read or written is an
     // InOutError naming it with the system's reason; a failed TSD copy is removed, the file
-    // then left as it was.
+    // then left as it was. Unless `change`, the file is only looked at: the report says what a
+    // repair would find and do (Repaired: the count it would state), and nothing is written.
     static std::optional<Report> Repair(const std::string& path, Dialogs& dialogs,
-                                        const IndexProgress& progress = {});
+                                        bool change = true, const IndexProgress& progress = {});
 };
 
 } // namespace tessary

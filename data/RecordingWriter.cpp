@@ -2,6 +2,7 @@
 
 #include "data/TFrmSDFdata.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace tessary {
@@ -27,14 +28,13 @@ void RecordingWriter::AwaitIdle(std::unique_lock<std::mutex>& lock) {
 void RecordingWriter::Begin(const MeasurementParameters& record, int fileType, bool durable) {
     std::unique_lock lock(mutex_);
     AwaitIdle(lock);
-    // The record's buffers are copied with it: they become the spare set.
+    // The record's buffers are copied with it: they become the writer's own.
     record_ = record;
     fileType_ = fileType;
     sdf_.SetDurable(durable);
     tsd_.SetDurable(durable);
     written_ = 0;
     failure_.reset();
-    lent_ = false;
 }
 
 void RecordingWriter::SubmitHeader(const MeasurementParameters& record, const std::string& path) {
@@ -49,15 +49,25 @@ void RecordingWriter::SubmitHeader(const MeasurementParameters& record, const st
     changed_.notify_all();
 }
 
-void RecordingWriter::SubmitBlock(MeasurementParameters& record, std::int32_t k) {
+void RecordingWriter::SubmitBlock(const MeasurementParameters& record, std::int32_t k) {
     std::unique_lock lock(mutex_);
     AwaitIdle(lock);
-    lent_ = !failure_;
     if (failure_) {
         return;
     }
-    std::swap(record.Samples, record_.Samples);
-    std::swap(record.BurstValues, record_.BurstValues);
+    // The buffers were sized at Begin like the record's, which keep their sizes for the run.
+    for (std::size_t c = 0; c < record_.Samples.size() && c < record.Samples.size(); ++c) {
+        std::copy(record.Samples[c].begin(),
+                  record.Samples[c].begin() +
+                      static_cast<std::ptrdiff_t>(
+                          std::min(record.Samples[c].size(), record_.Samples[c].size())),
+                  record_.Samples[c].begin());
+    }
+    std::copy(record.BurstValues.begin(),
+              record.BurstValues.begin() +
+                  static_cast<std::ptrdiff_t>(
+                      std::min(record.BurstValues.size(), record_.BurstValues.size())),
+              record_.BurstValues.begin());
     block_ = k;
     job_ = Job::Block;
     changed_.notify_all();
@@ -66,16 +76,6 @@ void RecordingWriter::SubmitBlock(MeasurementParameters& record, std::int32_t k)
 void RecordingWriter::Wait() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return job_ == Job::None; });
-}
-
-void RecordingWriter::TakeBack(MeasurementParameters& record) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return job_ == Job::None; });
-    if (lent_) {
-        std::swap(record.Samples, record_.Samples);
-        std::swap(record.BurstValues, record_.BurstValues);
-        lent_ = false;
-    }
 }
 
 std::int32_t RecordingWriter::Written() const {

@@ -16,10 +16,11 @@ namespace tessary {
 // formatting a block, writing it and forcing it to the disk never hold up the run's draining or
 // its schedule (forcing 8 MB to a disk takes tens of milliseconds of waiting).
 //
-// The run hands over a finished burst by swapping sample buffers with the writer: the record's
-// Samples then hold the writer's spare buffers, which the next burst fills on the run's thread,
-// while this thread writes the finished one. One job is in hand at a time, so handing over the
-// next waits until the previous is written and memory stays at two bursts' buffers.
+// The run hands over a finished burst by copying its samples into the writer's own buffers (a
+// few milliseconds for 8 MB, no allocation): the record's Samples keep the burst, from which
+// the charts draw until the next one begins, while this thread writes the copy. One job is in
+// hand at a time, so handing over the next waits until the previous is written and memory stays
+// at two bursts' buffers.
 //
 // Jobs are done in order, and after one fails nothing more is written: the file then holds
 // exactly the blocks before the failed one (the block writers leave no part of a failed block).
@@ -36,21 +37,18 @@ public:
     RecordingWriter& operator=(const RecordingWriter&) = delete;
 
     // Prepares a run of `record` (its header fields, sizes, channel table and TargetFileName)
-    // in the given format, and sizes the spare buffers like the record's. When `durable`, each
-    // write is forced to the disk before it counts as done.
+    // in the given format, and sizes its buffers like the record's. When `durable`, each write
+    // is forced to the disk before it counts as done.
     void Begin(const MeasurementParameters& record, int fileType, bool durable);
 
     // Hands over a header rewrite of `record` (its StartTime is now known) to `path`.
     void SubmitHeader(const MeasurementParameters& record, const std::string& path);
-    // Hands over burst k: swaps the record's Samples and BurstValues with the spare buffers.
-    // After a failure nothing is handed over and the record keeps its buffers.
-    void SubmitBlock(MeasurementParameters& record, std::int32_t k);
+    // Hands over burst k: copies the record's Samples and BurstValues. After a failure nothing
+    // is handed over.
+    void SubmitBlock(const MeasurementParameters& record, std::int32_t k);
 
     // Waits until the job in hand is done.
     void Wait();
-    // Waits, then gives the last block handed over back to the record (swapping the buffers
-    // again), for a run that ends with that block: the record then holds the last burst.
-    void TakeBack(MeasurementParameters& record);
 
     // Blocks written since Begin, and the failure that ended the writing.
     std::int32_t Written() const;
@@ -72,7 +70,6 @@ private:
     std::string headerPath_;
     std::int32_t written_ = 0;
     std::optional<Failure> failure_;
-    bool lent_ = false; // the writer holds the last burst handed over
 
     // Touched by the thread only while a job is in hand.
     MeasurementParameters record_;

@@ -107,7 +107,8 @@ bool TsdWriter::WriteHeader(const MeasurementParameters& record, const std::stri
                                      durable_, error_);
 }
 
-bool TsdWriter::WriteBlock(const MeasurementParameters& record, std::int32_t k) {
+bool TsdWriter::FormatBlock(const MeasurementParameters& record, std::int32_t k,
+                            const PieceSink& put) {
     error_ = EINVAL; // sizes or buffers that do not agree
     const int channels = record.ChNum;
     const int values = record.BurstValueNum;
@@ -141,20 +142,15 @@ bool TsdWriter::WriteBlock(const MeasurementParameters& record, std::int32_t k) 
         error_ = ENOMEM;
         return false;
     }
+    error_ = 0; // from here on, `put` says why it stopped
 
-    PosixFile file;
-    if (!file.Open(record.TargetFileName, O_WRONLY | O_APPEND)) {
-        error_ = file.LastError();
-        return false;
-    }
-    const off_t before = file.Size();
-    bool written = before >= 0;
     char* out = text_.data();
-    // Hands the text formatted so far to the file once a piece is full, or at the end.
+    bool going = true;
+    // Hands the text formatted so far on once a piece is full, or at the end.
     const auto flush = [&](bool always) {
         const auto used = static_cast<std::size_t>(out - text_.data());
-        if (written && (always || used >= PieceBytes)) {
-            written = file.Write(text_.data(), used);
+        if (going && (always || used >= PieceBytes)) {
+            going = put(std::string_view(text_.data(), used));
             out = text_.data();
         }
     };
@@ -167,7 +163,7 @@ bool TsdWriter::WriteBlock(const MeasurementParameters& record, std::int32_t k) 
     *out++ = '.';
     out = std::to_chars(out, out + 12, std::int64_t{k} + 1).ptr;
     endLine();
-    for (std::int32_t step = 0; written && step < steps; ++step) {
+    for (std::int32_t step = 0; going && step < steps; ++step) {
         for (int c = 0; c < channels; ++c) {
             if (c > 0) {
                 *out++ = ',';
@@ -190,9 +186,22 @@ bool TsdWriter::WriteBlock(const MeasurementParameters& record, std::int32_t k) 
         endLine();
     }
     flush(true);
+    return going;
+}
+
+bool TsdWriter::WriteBlock(const MeasurementParameters& record, std::int32_t k) {
+    PosixFile file;
+    if (!file.Open(record.TargetFileName, O_WRONLY | O_APPEND)) {
+        error_ = file.LastError();
+        return false;
+    }
+    const off_t before = file.Size();
+    bool written = before >= 0 && FormatBlock(record, k, [&file](std::string_view piece) {
+                       return file.Write(piece.data(), piece.size());
+                   });
     written = written && (!durable_ || file.DataSync());
     if (!written) {
-        error_ = file.LastError();
+        error_ = error_ != 0 ? error_ : file.LastError();
         if (before >= 0) {
             file.Truncate(before);
         }

@@ -3,6 +3,7 @@
 #include "data/MeasurementParameters.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,12 @@ public:
     // Appends block k to TargetFileName, which must exist; a failed write cuts the file back
     // to its former length. False on any failure and for buffers shorter than the sizes.
     bool WriteBlock(const MeasurementParameters& record, std::int32_t k);
+
+    // Block k as text, the bytes that WriteBlock appends, handed to `put` a piece at a time
+    // (about 1 MiB each); `put` returns false to stop. False when it did, or when the sizes and
+    // buffers do not agree (LastError EINVAL) or the piece buffer cannot be had (ENOMEM).
+    using PieceSink = std::function<bool(std::string_view piece)>;
+    bool FormatBlock(const MeasurementParameters& record, std::int32_t k, const PieceSink& put);
 
     void SetDurable(bool durable) { durable_ = durable; }
     int LastError() const { return error_; }

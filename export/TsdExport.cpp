@@ -39,11 +39,13 @@ void TsdExport::WriteStored(std::int64_t k, const RecordedBurst& burst) {
     for (auto& value : record_.BurstValues) {
         value = next();
     }
-    if (!writer_.FormatBlock(record_, static_cast<std::int32_t>(k))) {
+    if (!writer_.FormatBlock(record_, static_cast<std::int32_t>(k), [this](std::string_view piece) {
+            file_.Write(piece);
+            return true;
+        })) {
         throw FileError(path_, "burst " + std::to_string(k + 1) +
                                    " cannot be formatted: not enough memory");
     }
-    file_.Write(writer_.Formatted());
 }
 
 void TsdExport::WriteValues(std::int64_t k, const RecordedBurst& burst) {

@@ -98,6 +98,16 @@ protected:
     void CheckRepair(const std::string& name, bool tsd, int stated) {
         const std::string before = Read(name);
         const Complete complete = tsd ? CompleteTsd(before, stated) : CompleteSdf(before, stated);
+        // Looking first changes nothing and tells what repair will do.
+        const CliResult look = RunCli({"repair", "--dry-run", name}, folder_);
+        ASSERT_EQ(look.ExitCode, 0) << look.Err;
+        EXPECT_TRUE(Read(name) == before);
+        if (complete.Blocks > 0 && complete.Blocks < stated) {
+            EXPECT_NE(look.Out.find("repair would state " + std::to_string(complete.Blocks) +
+                                    (complete.Blocks == 1 ? " burst" : " bursts")),
+                      std::string::npos)
+                << look.Out;
+        }
         const CliResult r = Repair(name);
         ASSERT_EQ(r.ExitCode, 0) << r.Err;
         const std::string after = Read(name);
