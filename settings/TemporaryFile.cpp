@@ -1,5 +1,7 @@
 #include "settings/TemporaryFile.h"
 
+#include "data/PosixFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -51,11 +53,8 @@ int CreateTemporaryBeside(const std::string& target, std::string& name) {
 }
 
 void SyncFolderOf(const std::string& target) {
-    const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    int error = 0;
+    PosixFile::SyncFolder(target, error);
 }
 
 } // namespace tessary

@@ -2,9 +2,9 @@
 
 #include "data/Errors.h"
 #include "data/FileNames.h"
+#include "settings/TemporaryFile.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -24,10 +24,7 @@ constexpr std::int64_t WritebackBytes = 32 << 20;
 } // namespace
 
 BlockFileWriter::BlockFileWriter(const std::string& beside) {
-    std::string name = FolderPart(beside) + ".Qr~" + NamePart(beside) + ".XXXXXX";
-    do {
-        fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-    } while (fd_ < 0 && errno == EINTR);
+    fd_ = CreateTemporaryBeside(beside, path_);
     if (fd_ < 0) {
         const int error = errno;
         const std::string folder = FolderPart(beside);
@@ -35,7 +32,6 @@ BlockFileWriter::BlockFileWriter(const std::string& beside) {
                          (folder.empty() ? std::string("./") : folder) + " of " + beside + ": " +
                          std::generic_category().message(error));
     }
-    path_ = name;
     pending_.reserve(FlushBytes);
 }
 

@@ -8,9 +8,9 @@
 namespace tessary {
 
 // Writes burst blocks into a new temporary file beside another file and makes them durable.
-// The temporary file gets a name of its own (the other file's name, ".Qr~" before it and six
-// random characters after it), created only if no file has it, so two conversions in one
-// folder never touch each other's files and nothing of an earlier file is in it. Writing to
+// The temporary file gets a name of its own (CreateTemporaryBeside: ".NAME.<random>.tmp"),
+// created only if no file has it, so two conversions in one folder never touch each other's
+// files and nothing of an earlier file is in it. Writing to
 // the disk starts while blocks are still being collected, so that little is left to wait for
 // at the end.
 class BlockFileWriter {

@@ -38,7 +38,8 @@ bool CliFixture::Exists(std::string_view name) const {
 
 bool CliFixture::HasConversionLeftovers() const {
     for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-        if (entry.path().filename().string().rfind(".Qr~", 0) == 0) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with('.') && name.ends_with(".tmp")) {
             return true;
         }
     }

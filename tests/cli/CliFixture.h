@@ -18,7 +18,7 @@ protected:
     void Write(std::string_view name, std::string_view bytes) const;
     std::string Read(std::string_view name) const;
     bool Exists(std::string_view name) const;
-    // Temporary files of a conversion (".Qr~NAME.XXXXXX") left in the folder.
+    // Temporary files of a conversion (".NAME.<random>.tmp") left in the folder.
     bool HasConversionLeftovers() const;
 
     // An APM file of the window's layout; `extra` lines go into [Parameters].

@@ -190,7 +190,7 @@ TEST_F(OldFormatUpgradeTest, Layout2BurstsLoseTheirPaddingAndTheOldMissingMark) 
         // The copy is a file of its own beside the old one, named after it.
         const fs::path temporary = holder.Record().TargetFileName;
         EXPECT_EQ(temporary.parent_path(), folder);
-        EXPECT_EQ(temporary.filename().string().rfind(".Qr~run.sdf.", 0), 0u) << temporary;
+        EXPECT_EQ(temporary.filename().string().rfind(".run.sdf.", 0), 0u) << temporary;
         EXPECT_TRUE(fs::is_regular_file(temporary));
     };
 
