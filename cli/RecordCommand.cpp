@@ -296,12 +296,16 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         RunControl run(*card, messages, holder, settings, view, dialogs, clock);
         const int shownBefore = dialogs.MessagesShown();
         if (!run.BtnAdStartClick(controls)) {
+            const bool overwrite = dialogs.LastQuestion() == texts::OverwriteQuestion;
             if (dialogs.CouldNotAsk()) {
-                dialogs.Error("the file exists; give --yes to overwrite it");
+                dialogs.Error(overwrite ? "the file exists; give --yes to overwrite it"
+                                        : "too little free space for the planned recording; "
+                                          "give --yes to record anyway");
                 return ExitCancelled;
             }
             if (dialogs.AnsweredNo()) {
-                dialogs.Error("the file exists and is left as it was");
+                dialogs.Error(overwrite ? "the file exists and is left as it was"
+                                        : "not recorded for want of free space; nothing changed");
                 return ExitCancelled;
             }
             if (dialogs.MessagesShown() == shownBefore) {

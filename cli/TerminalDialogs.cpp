@@ -41,6 +41,7 @@ MessageAnswer TerminalDialogs::Show(MessageKind, const std::string& text, Messag
         Error(text);
         return MessageAnswer::Ok;
     }
+    lastQuestion_ = text;
     if (policy_ == QuestionPolicy::AnswerYes) {
         return MessageAnswer::Yes;
     }

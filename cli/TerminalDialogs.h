@@ -28,6 +28,8 @@ public:
     void Error(const std::string& text);
 
     int MessagesShown() const { return messagesShown_; }
+    // The text of the last question put, answered or not.
+    const std::string& LastQuestion() const { return lastQuestion_; }
     bool AnsweredNo() const { return answeredNo_; }
     bool CouldNotAsk() const { return couldNotAsk_; }
 
@@ -39,6 +41,7 @@ private:
     QuestionPolicy policy_;
     const StopSignals* signals_;
     int messagesShown_ = 0;
+    std::string lastQuestion_;
     bool answeredNo_ = false;
     bool couldNotAsk_ = false;
 };

@@ -326,6 +326,23 @@ TEST_F(Recovery, AFileThatTakesNoDataIsRefusedAtStartWithTheReason) {
     EXPECT_NE(r.Err.find("/dev/full に書き込めません "), std::string::npos) << r.Err;
 }
 
+TEST_F(Recovery, APlanBeyondTheFreeSpaceIsAskedAboutAndWithoutATerminalNotRecorded) {
+    Apm apm;
+    apm.Iteration = "32767";
+    apm.DataNum = "10000000"; // about 9 PB of text
+    apm.Channels = 4;
+    apm.FileType = 1;
+    WriteApm("run.apm", apm);
+    const CliResult r =
+        RunCli({"record", "run.apm", "-o", "big.tsd", "--card-config", "sim.ini"}, folder_);
+    EXPECT_EQ(r.ExitCode, 3) << r.Err;
+    EXPECT_NE(r.Err.find("big.tsd: too little free space for the planned recording; give --yes "
+                         "to record anyway"),
+              std::string::npos)
+        << r.Err;
+    EXPECT_FALSE(Exists("big.tsd"));
+}
+
 TEST_F(Recovery, AFileBeingRecordedIsRefusedByASecondRecordAndByRepair) {
     Apm apm;
     apm.Iteration = "100";
