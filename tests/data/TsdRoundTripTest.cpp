@@ -167,7 +167,6 @@ TEST(TsdRoundTrip, EveryExportOfAReadableSdfReadsBackWithItsValues) {
         MeasurementParameters header = record;
         header.NormaliseBurstInterval();
         SdfBlockReader reader(sdfPath, loader.Layout());
-        std::vector<std::vector<std::int16_t>> samples;
         for (std::int16_t k = 0; k < bursts; ++k) {
             reader.Read(k, record);
             ASSERT_TRUE(holder.WriteTsdBlock(k));
@@ -201,7 +200,6 @@ TEST(TsdRoundTrip, EveryExportOfAReadableSdfReadsBackWithItsValues) {
 
         // Every block is complete, and each value is A·X + B of its sample.
         const TsdBlockIndex index = IndexTsdBlocks(tsdPath, 2, got, 32767);
-        if (index.CompleteBlocks() != bursts) { std::filesystem::copy_file(tsdPath, "/tmp/i12/fail.tsd", std::filesystem::copy_options::overwrite_existing); }
         ASSERT_EQ(index.CompleteBlocks(), bursts);
         const std::string text = ReadAll(tsdPath);
         for (std::int16_t k = 0; k < bursts; ++k) {
