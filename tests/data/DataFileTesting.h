@@ -4,8 +4,8 @@
 // reads and little-endian byte builders that spell out expected layouts by hand.
 #include "data/Dialogs.h"
 #include "data/MeasurementParameters.h"
-#include "tests/ScratchFolder.h"
 #include "tests/InjectedFaults.h"
+#include "tests/ScratchFolder.h"
 #include "tests/ScriptedDialogs.h"
 
 #include <cstdint>
