@@ -379,6 +379,7 @@ void RunControl::CompleteBurst(bool interrupted) {
         view_.EnableMenus();
         view_.SetProgressBar1(0);
         phase_ = Phase::Idle;
+        writer_.End();
         lock_.Release();
         outcome_ = {RunOutcome::End::Completed, {}};
         card_.RunEnded();
@@ -455,6 +456,7 @@ void RunControl::FullStop(bool burstInterrupted) {
             error = std::current_exception();
         }
     }
+    writer_.End();
     lock_.Release();
     StopInterruptMode();
     card_.RunEnded();

@@ -8,6 +8,10 @@
 namespace tessary {
 
 RecordingWriter::~RecordingWriter() {
+    End();
+}
+
+void RecordingWriter::End() {
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
@@ -16,6 +20,8 @@ RecordingWriter::~RecordingWriter() {
     if (thread_.joinable()) {
         thread_.join();
     }
+    std::lock_guard lock(mutex_);
+    quit_ = false;
 }
 
 void RecordingWriter::AwaitIdle(std::unique_lock<std::mutex>& lock) {

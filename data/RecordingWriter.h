@@ -49,6 +49,9 @@ public:
 
     // Waits until the job in hand is done.
     void Wait();
+    // Waits, and ends the thread, for a run that is over: none is left behind. Begin starts
+    // it again.
+    void End();
 
     // Blocks written since Begin, and the failure that ended the writing.
     std::int32_t Written() const;
