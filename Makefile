@@ -52,7 +52,7 @@ deb: build
 	cd $(BUILD) && cpack -G DEB
 
 format:
-	find texts data settings acquisition upgrade export app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | \
+	find texts data settings acquisition upgrade export viewer app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | \
 	    xargs clang-format -i
 
 clean:

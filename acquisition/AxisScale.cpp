@@ -155,4 +155,32 @@ AxisTicks AxisScale::Fit(double low, double high, double length, const LabelRoom
     }
 }
 
+AxisTicks AxisScale::Within(double low, double high, double length, const LabelRoom& room) {
+    if (!std::isfinite(low) || !std::isfinite(high) || !(high > low) ||
+        !std::isfinite(high - low) || !(length > 0.0) || !std::isfinite(length)) {
+        AxisTicks ends;
+        ends.Min = std::isfinite(low) ? low : 0.0;
+        ends.Max = std::isfinite(high) && high > ends.Min ? high : ends.Min + 1.0;
+        return ends;
+    }
+    const double span = high - low;
+    const double most = std::clamp(std::floor(length / 4.0), 1.0, double{MaxIntervals});
+    for (Step step = RoundStepAtLeast(span / most);; step = Next(step)) {
+        AxisTicks ticks = WithStep(low, high, step.Mantissa, step.Exponent);
+        AxisTicks inside;
+        for (std::size_t i = 0; i < ticks.Values.size(); ++i) {
+            if (ticks.Values[i] >= low && ticks.Values[i] <= high) {
+                inside.Values.push_back(ticks.Values[i]);
+                inside.Labels.push_back(std::move(ticks.Labels[i]));
+            }
+        }
+        inside.Min = low;
+        inside.Max = high;
+        const double stepPixels = length * (ticks.Values[1] - ticks.Values[0]) / span;
+        if (inside.Values.size() <= 1 || stepPixels >= room(inside.Labels)) {
+            return inside;
+        }
+    }
+}
+
 } // namespace tessary

@@ -37,6 +37,11 @@ public:
     // ticks with the fewest intervals are given. Non-finite data gives the axis 0 to 1.
     static AxisTicks Fit(double low, double high, double length, const LabelRoom& room);
 
+    // Ticks for an axis that shows exactly `low` to `high` (a zoomed time axis): Min and Max
+    // are those ends, Values the round ticks between them (possibly none), with the smallest
+    // step at which neighbouring labels do not meet.
+    static AxisTicks Within(double low, double high, double length, const LabelRoom& room);
+
     // Ticks every mantissa × 10^exponent (mantissa 1, 2 or 5) over [low, high] rounded out to
     // the ticks; at least one interval.
     static AxisTicks WithStep(double low, double high, int mantissa, int exponent);

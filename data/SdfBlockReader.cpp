@@ -23,10 +23,15 @@ SdfBlockReader::~SdfBlockReader() {
 }
 
 std::span<const std::int16_t> SdfBlockReader::ReadStored(std::int64_t k) {
+    ReadStored(k, values_);
+    return values_;
+}
+
+void SdfBlockReader::ReadStored(std::int64_t k, std::vector<std::int16_t>& into) const {
     const std::int64_t offset = BlockOffset(k);
-    values_.resize(static_cast<std::size_t>(layout_.BlockValues));
-    auto* bytes = reinterpret_cast<unsigned char*>(values_.data());
-    const std::size_t size = values_.size() * 2;
+    into.resize(static_cast<std::size_t>(layout_.BlockValues));
+    auto* bytes = reinterpret_cast<unsigned char*>(into.data());
+    const std::size_t size = into.size() * 2;
     std::size_t done = 0;
     while (done < size) {
         const ssize_t n = ::pread(fd_, bytes + done, size - done,
@@ -44,12 +49,11 @@ std::span<const std::int16_t> SdfBlockReader::ReadStored(std::int64_t k) {
         done += static_cast<std::size_t>(n);
     }
     if constexpr (std::endian::native == std::endian::big) {
-        for (std::int16_t& value : values_) {
+        for (std::int16_t& value : into) {
             const auto bits = static_cast<std::uint16_t>(value);
             value = static_cast<std::int16_t>((bits >> 8) | (bits << 8));
         }
     }
-    return values_;
 }
 
 void SdfBlockReader::Read(std::int64_t k, MeasurementParameters& record) {

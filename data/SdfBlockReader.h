@@ -24,6 +24,8 @@ public:
     // the per-burst values; an old layout's missing mark (32767) stays as it is. Valid until
     // the next read. A FileError when the block cannot be read whole.
     std::span<const std::int16_t> ReadStored(std::int64_t k);
+    // The same into the caller's buffer, which is resized to the block.
+    void ReadStored(std::int64_t k, std::vector<std::int16_t>& into) const;
 
     // Where block k starts in the file, and the file open for reading (pread: its position
     // is never used), for copying blocks without reading them here.

@@ -3,6 +3,7 @@
 #include "data/Cp932.h"
 #include "export/RecordingSource.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tessary {
@@ -32,7 +33,8 @@ std::string Seconds(long double seconds) {
 CsvExport::CsvExport(const std::string& path, const RecordingSource& source)
     : header_(source.Header()), stored_(source.HoldsStoredSamples()),
       missing_(source.MissingMark()), file_(path), csv_(file_),
-      stepSeconds_(header_.SInterval * TimeUnitAt(header_.SITUnit).Seconds) {
+      stepSeconds_(header_.SInterval * TimeUnitAt(header_.SITUnit).Seconds),
+      endScan_(header_.DataNum) {
     csv_.Text("burst");
     csv_.Text("time_s");
     for (int row = 0; row < header_.ChNum + header_.BurstValueNum; ++row) {
@@ -49,11 +51,16 @@ std::string_view CsvExport::Value(const RecordedBurst& burst, std::size_t at, in
     return value_.Format(sample == missing_ ? ErrorValue : sample, header_.Channel(row));
 }
 
+void CsvExport::LimitScans(std::int32_t first, std::int32_t end) {
+    endScan_ = std::clamp(end, 0, header_.DataNum);
+    firstScan_ = std::clamp(first, 0, endScan_);
+}
+
 void CsvExport::Write(std::int64_t k, const RecordedBurst& burst) {
     const std::string number = std::to_string(k + 1);
     const auto channels = static_cast<std::size_t>(header_.ChNum);
     const std::size_t burstValuesAt = static_cast<std::size_t>(header_.DataNum) * channels;
-    for (std::int32_t j = 0; j < header_.DataNum; ++j) {
+    for (std::int32_t j = firstScan_; j < endScan_; ++j) {
         csv_.Number(number);
         csv_.Number(Seconds(j * stepSeconds_));
         const std::size_t rowAt = static_cast<std::size_t>(j) * channels;
@@ -61,7 +68,7 @@ void CsvExport::Write(std::int64_t k, const RecordedBurst& burst) {
             csv_.Number(Value(burst, rowAt + static_cast<std::size_t>(c), c));
         }
         for (int e = 0; e < header_.BurstValueNum; ++e) {
-            if (j == 0) {
+            if (j == firstScan_) {
                 csv_.Number(
                     Value(burst, burstValuesAt + static_cast<std::size_t>(e), header_.ChNum + e));
             } else {

@@ -20,6 +20,9 @@ public:
     // Creates the file at `path` and writes the heading row; a FileError when it cannot.
     CsvExport(const std::string& path, const RecordingSource& source);
 
+    // Only scans first to end − 1 of each burst (clamped to DataNum), for a part of a burst;
+    // the per-burst values then stand in the first row written.
+    void LimitScans(std::int32_t first, std::int32_t end);
     void Write(std::int64_t k, const RecordedBurst& burst) override;
     void Finish() override { file_.Close(); }
 
@@ -33,6 +36,8 @@ private:
     CsvWriter csv_;
     SampleText value_;
     long double stepSeconds_;
+    std::int32_t firstScan_ = 0;
+    std::int32_t endScan_;
 };
 
 } // namespace tessary

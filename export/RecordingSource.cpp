@@ -24,17 +24,27 @@ std::int16_t RecordingSource::MissingMark() const {
     return HoldsStoredSamples() && contents_.Sdf.OldMissingMark() ? OldErrorValue : ErrorValue;
 }
 
-RecordedBurst RecordingSource::Read(std::int64_t k, bool values) {
+void RecordingSource::CheckBurst(std::int64_t k) const {
     if (k < 0 || k >= Bursts()) {
         throw FileError(path_, "holds no complete burst " + std::to_string(k + 1));
     }
+}
+
+void RecordingSource::OpenReaders() {
     // Readers are opened at the first burst: a header alone, however large the sizes it
     // states, allocates nothing, and a burst exists only when the file's length holds it.
+    if (HoldsStoredSamples() && !sdf_) {
+        sdf_ = std::make_unique<SdfBlockReader>(path_, contents_.Sdf);
+    } else if (!HoldsStoredSamples() && !tsd_) {
+        tsd_ = std::make_unique<TsdBlockReader>(path_, contents_.Tsd, header_);
+    }
+}
+
+RecordedBurst RecordingSource::Read(std::int64_t k, bool values) {
+    CheckBurst(k);
+    OpenReaders();
+    RecordedBurst burst;
     if (HoldsStoredSamples()) {
-        if (!sdf_) {
-            sdf_ = std::make_unique<SdfBlockReader>(path_, contents_.Sdf);
-        }
-        RecordedBurst burst;
         if (values) {
             burst.Stored = sdf_->ReadStored(k);
         }
@@ -42,12 +52,25 @@ RecordedBurst RecordingSource::Read(std::int64_t k, bool values) {
         burst.Offset = sdf_->BlockOffset(k);
         return burst;
     }
-    if (!tsd_) {
-        tsd_ = std::make_unique<TsdBlockReader>(path_, contents_.Tsd, header_);
-    }
     tsd_->Read(k, values_);
-    RecordedBurst burst;
     burst.Values = values_;
+    return burst;
+}
+
+RecordedBurst RecordingSource::ReadInto(std::int64_t k, std::vector<std::int16_t>& stored,
+                                        std::vector<double>& values) {
+    CheckBurst(k);
+    OpenReaders();
+    RecordedBurst burst;
+    if (HoldsStoredSamples()) {
+        sdf_->ReadStored(k, stored);
+        burst.Stored = stored;
+        burst.File = sdf_->Descriptor();
+        burst.Offset = sdf_->BlockOffset(k);
+    } else {
+        tsd_->Read(k, values);
+        burst.Values = values;
+    }
     return burst;
 }
 

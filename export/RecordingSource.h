@@ -41,9 +41,15 @@ public:
     // Burst k, 0-based, below Bursts(). A FileError naming the file when it cannot be read.
     // With `values` false an SDF burst tells only where its values lie in the file.
     RecordedBurst Read(std::int64_t k, bool values = true);
+    // Burst k into the caller's buffers (SDF: `stored`, TSD: `values`), so that a reader that
+    // keeps bursts holds each one once; the burst's spans point into them.
+    RecordedBurst ReadInto(std::int64_t k, std::vector<std::int16_t>& stored,
+                           std::vector<double>& values);
 
 private:
     RecordingSource() = default;
+    void CheckBurst(std::int64_t k) const;
+    void OpenReaders();
 
     std::string path_;
     MeasurementParameters header_;

@@ -200,4 +200,44 @@ std::string IntervalsOfOfferedRates(const std::string& rates) {
                          : rates + " の逆数、または 1 sec 以上";
 }
 
+std::string ViewerTitle(const std::string& fileName, std::int64_t burst, std::int64_t bursts,
+                        const std::string& plannedStart) {
+    return fileName + " - バースト " + std::to_string(burst) + " / " + std::to_string(bursts) +
+           "（開始予定 " + plannedStart + "）";
+}
+
+std::string ViewerBeingRecorded(std::int64_t bursts) {
+    return "このファイルは記録中です。完了したバースト " + std::to_string(bursts) +
+           " 回を表示しています。「再読み込み」で追加分を表示します。";
+}
+
+std::string ViewerCutOff(std::int64_t complete, std::int64_t stated) {
+    if (stated <= 0) {
+        return "ヘッダーにバースト回数がありません。完了したバースト " + std::to_string(complete) +
+               " 回を表示しています。";
+    }
+    return "記録が途中で終わっています。ヘッダーの " + std::to_string(stated) +
+           " 回のうち、完了したバースト " + std::to_string(complete) + " 回を表示しています。";
+}
+
+std::string ViewerCannotShow(const std::string& path, const std::string& reason) {
+    return path + " を表示できません：" + reason;
+}
+
+std::string ViewerExported(const std::string& path) {
+    return path + " に出力しました";
+}
+
+std::string ViewerReadingBurst(std::int64_t burst) {
+    return "バースト " + std::to_string(burst) + " を読み込み中";
+}
+
+std::string ViewerBurstCount(std::int64_t stated, std::int64_t complete) {
+    return std::to_string(stated) + " 回（完了 " + std::to_string(complete) + " 回）";
+}
+
+std::string ViewerTimeTitle(const std::string& unit) {
+    return unit.empty() ? std::string("サンプル番号") : "Time (" + unit + ")";
+}
+
 } // namespace tessary::texts

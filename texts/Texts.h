@@ -16,6 +16,7 @@ inline constexpr const char* FileMenu = "ファイル(&F)";
 inline constexpr const char* LoadParametersItem = "計測パラメータの読み込み(&O)";
 inline constexpr const char* SaveParametersItem = "計測パラメータの保存(&S)";
 inline constexpr const char* AssignProgramItem = "プログラムファイルの指定(&A)";
+inline constexpr const char* ViewRecordingItem = "記録データの表示(&V)...";
 inline constexpr const char* ExitItem = "終了(&Q)";
 inline constexpr const char* AnalysisMenu = "データ解析(&A)";
 inline constexpr const char* RunAnalysisItem = "Orvaneの実行(&E)";
@@ -194,6 +195,66 @@ inline constexpr const char* ProgramNotFoundQuestion =
     "アプリケーションファイルが見つかりません。指定しますか。";
 // "<path> を起動できません", a line break and the reason.
 std::string CannotStart(const std::string& path, const std::string& reason);
+
+// Viewer of recorded data: its window, menus, buttons, panels and messages.
+inline constexpr const char* ViewerFileMenu = "ファイル(&F)";
+inline constexpr const char* ViewerOpenItem = "開く(&O)...";
+inline constexpr const char* ViewerReloadItem = "再読み込み(&R)";
+inline constexpr const char* ViewerExportCsvItem = "表示範囲をCSVに出力(&C)...";
+inline constexpr const char* ViewerExportPngItem = "グラフを画像に保存(&P)...";
+inline constexpr const char* ViewerCloseItem = "閉じる(&X)";
+inline constexpr const char* ViewerViewMenu = "表示(&V)";
+inline constexpr const char* ViewerFirstItem = "最初のバースト(&F)";
+inline constexpr const char* ViewerPreviousItem = "前のバースト(&P)";
+inline constexpr const char* ViewerNextItem = "次のバースト(&N)";
+inline constexpr const char* ViewerLastItem = "最後のバースト(&L)";
+inline constexpr const char* ViewerZoomInItem = "拡大(&I)";
+inline constexpr const char* ViewerZoomOutItem = "縮小(&O)";
+inline constexpr const char* ViewerWholeBurstItem = "バースト全体(&W)";
+inline constexpr const char* ViewerBurstLabel = "バースト：";
+inline constexpr const char* ViewerOverlayCheck = "重ね描き：";
+inline constexpr const char* ViewerHeaderGroup = "ヘッダー";
+inline constexpr const char* ViewerReadoutGroup = "カーソルと統計（表示範囲）";
+inline constexpr std::array<const char*, 10> ViewerReadoutHeadings = {
+    "項目名", "単位", "カーソル1", "カーソル2", "差", "最小", "最大", "平均", "RMS", "欠測"};
+inline constexpr std::array<const char*, 5> ViewerChannelHeadings = {"No.", "項目名", "単位", "A",
+                                                                     "B"};
+inline constexpr const char* ViewerTimeRow = "時刻";
+inline constexpr const char* ViewerClockRow = "時計";
+inline constexpr const char* ViewerMissingValue = "—";
+inline constexpr const char* ViewerMemoLabel = "コメント：";
+inline constexpr const char* ViewerFormatLabel = "形式：";
+inline constexpr const char* ViewerStartLabel = "開始時刻：";
+inline constexpr const char* ViewerSamplingLabel = "サンプリング間隔：";
+inline constexpr const char* ViewerSampleCountLabel = "サンプリング個数：";
+inline constexpr const char* ViewerBurstIntervalLabel = "バースト時間間隔：";
+inline constexpr const char* ViewerBurstsLabel = "バースト数：";
+inline constexpr const char* ViewerIndexing = "ファイルを読み込み中．．．．";
+inline constexpr const char* ViewerNoBursts = "完了したバーストがありません。";
+inline constexpr const char* ViewerCursorHint =
+    "クリック：カーソル1　Shift+クリック：カーソル2　ドラッグ：範囲を拡大　ホイール：拡大／縮小";
+inline constexpr const char* ViewerOpenFilter =
+    "記録データ (*.sdf *.tsd)|*.sdf;*.tsd";
+inline constexpr const char* ViewerCsvFilter = "CSVファイル (*.csv)|*.csv";
+inline constexpr const char* ViewerPngFilter = "PNG画像 (*.png)|*.png";
+// The viewer's title: file name, burst k of n and its planned start ("予定" since a late
+// burst started later than planned).
+std::string ViewerTitle(const std::string& fileName, std::int64_t burst, std::int64_t bursts,
+                        const std::string& plannedStart);
+// A recording still being written: the complete bursts shown, and how to see later ones.
+std::string ViewerBeingRecorded(std::int64_t bursts);
+// A recording whose header states `stated` bursts (0: no count) but holds `complete` whole.
+std::string ViewerCutOff(std::int64_t complete, std::int64_t stated);
+// "<path> を表示できません：" and the reason.
+std::string ViewerCannotShow(const std::string& path, const std::string& reason);
+// "<path> に出力しました".
+std::string ViewerExported(const std::string& path);
+// "バースト k を読み込み中".
+std::string ViewerReadingBurst(std::int64_t burst);
+// "n 回（完了 m 回）".
+std::string ViewerBurstCount(std::int64_t stated, std::int64_t complete);
+// The time axis title, "Time (unit)" as the live charts write it, "サンプル番号" without a unit.
+std::string ViewerTimeTitle(const std::string& unit);
 
 // About box; the product name is also the main window's title.
 inline constexpr const char* AboutTitle = "バージョン情報";

@@ -50,6 +50,32 @@ void StripChart::Reset(const SampleScale& scale) {
     InvalidateLayout();
 }
 
+void StripChart::SetSource(const ChartSource* source, const ChartSource* overlay) {
+    source_ = source;
+    overlay_ = source != nullptr ? overlay : nullptr;
+    if (overlay_ == nullptr) {
+        overlayLine_.clear();
+    }
+    InvalidateLayout();
+}
+
+void StripChart::SetVisibleRange(double from, double to) {
+    viewFrom_ = from;
+    viewTo_ = to;
+    arrangedSize_ = QSize();
+}
+
+void StripChart::SetCursors(std::optional<double> first, std::optional<double> second) {
+    cursors_ = {first, second};
+    update();
+}
+
+double StripChart::TimeAt(double widgetX) const {
+    const double share =
+        plot_.width() > 0 ? std::clamp((widgetX - plot_.left()) / plot_.width(), 0.0, 1.0) : 0.0;
+    return xTicks_.Min + share * (xTicks_.Max - xTicks_.Min);
+}
+
 void StripChart::SetSamples(std::span<const std::int16_t> samples) {
     if (NeedsRebuild() || static_cast<std::int64_t>(samples.size()) < envelope_.Count()) {
         ClearSamples();
@@ -68,7 +94,20 @@ bool StripChart::NeedsRebuild() const {
 int StripChart::WantedLeftMargin() {
     double low = 0.0;
     double high = 1.0;
-    if (envelope_.HasValues()) {
+    if (source_ != nullptr) {
+        bool any = source_->ValueRange(viewFrom_, viewTo_, low, high);
+        double overlayLow = 0.0;
+        double overlayHigh = 0.0;
+        if (overlay_ != nullptr && overlay_->ValueRange(viewFrom_, viewTo_, overlayLow, overlayHigh)) {
+            low = any ? std::min(low, overlayLow) : overlayLow;
+            high = any ? std::max(high, overlayHigh) : overlayHigh;
+            any = true;
+        }
+        if (!any) {
+            low = 0.0;
+            high = 1.0;
+        }
+    } else if (envelope_.HasValues()) {
         const double a = scale_.A * envelope_.MinValue() + scale_.B;
         const double b = scale_.A * envelope_.MaxValue() + scale_.B;
         low = std::min(a, b);
@@ -93,11 +132,22 @@ void StripChart::Lay(int leftMargin) {
     const int top = TopMargin();
     plot_ = QRect(leftMargin, top, std::max(width() - leftMargin - RightMargin(), 0),
                   std::max(height() - top - BottomMargin(), 0));
-    const double scans = envelope_.Count() > 1 ? static_cast<double>(envelope_.Count() - 1) : 1.0;
     const double gap = 2.0 * fontMetrics().averageCharWidth();
-    FitAxis(
-        xMemo_, xTicks_, 0.0, scans * scale_.XStep, plot_.width(),
-        [this, gap](const std::vector<std::string>& labels) { return gap + WidestLabel(labels); });
+    const AxisScale::LabelRoom room = [this, gap](const std::vector<std::string>& labels) {
+        return gap + WidestLabel(labels);
+    };
+    if (source_ != nullptr) {
+        xTicks_ = AxisScale::Within(viewFrom_, viewTo_, plot_.width(), room);
+        KeepOnlyCurrentLabels();
+        source_->Plot(plot_.width(), xTicks_.Min, xTicks_.Max, line_);
+        if (overlay_ != nullptr) {
+            overlay_->Plot(plot_.width(), xTicks_.Min, xTicks_.Max, overlayLine_);
+        }
+        arrangedSize_ = size();
+        return;
+    }
+    const double scans = envelope_.Count() > 1 ? static_cast<double>(envelope_.Count() - 1) : 1.0;
+    FitAxis(xMemo_, xTicks_, 0.0, scans * scale_.XStep, plot_.width(), room);
     KeepOnlyCurrentLabels();
     envelope_.Plot(plot_.width(), xTicks_.Min, xTicks_.Max, scale_, line_);
     arrangedSize_ = size();
@@ -108,9 +158,14 @@ QPointF StripChart::ToPixel(const ChartPoint& p) const {
     // value of a column are drawn as one vertical stroke: drawn a fraction apart, the stroke
     // would be split between two columns and leave gaps in a dense band.
     const double perX = plot_.width() / (xTicks_.Max - xTicks_.Min);
+    const double y = (p.Y - yTicks_.Min) / (yTicks_.Max - yTicks_.Min);
+    if (source_ != nullptr) {
+        // A source gives a dense band one pixel column apart already, and a sparse line its
+        // samples where they lie, beyond the plot's edges too (the painter clips them).
+        return {plot_.left() + (p.X - xTicks_.Min) * perX, plot_.bottom() - y * (plot_.height() - 1)};
+    }
     const double column =
         std::clamp(std::floor((p.X - xTicks_.Min) * perX), 0.0, std::max(plot_.width() - 1.0, 0.0));
-    const double y = (p.Y - yTicks_.Min) / (yTicks_.Max - yTicks_.Min);
     return {plot_.left() + column, plot_.bottom() - y * (plot_.height() - 1)};
 }
 
@@ -183,22 +238,49 @@ void StripChart::paintEvent(QPaintEvent*) {
             painter.restore();
         }
 
-        pixels_.clear();
-        for (const ChartPoint& p : line_) {
-            const QPointF at = ToPixel(p);
-            pixels_.append(QPointF(at.x(), std::round(at.y())));
-        }
         painter.setClipRect(plot_);
-        painter.setPen(QPen(Qt::red, 0));
-        if (pixels_.size() == 1) {
-            painter.drawPoint(pixels_.front());
-        } else {
-            painter.drawPolyline(pixels_);
+        if (overlay_ != nullptr) {
+            DrawLine(painter, overlayLine_, QColor(0x1f, 0x5f, 0xd0));
+        }
+        DrawLine(painter, line_, Qt::red);
+        const std::array<QColor, 2> cursorColours = {QColor(0x00, 0x80, 0x00),
+                                                     QColor(0x80, 0x00, 0x80)};
+        for (std::size_t i = 0; i < cursors_.size(); ++i) {
+            if (cursors_[i] && *cursors_[i] >= xTicks_.Min && *cursors_[i] <= xTicks_.Max) {
+                const double x = ToPixel({*cursors_[i], yTicks_.Min}).x();
+                painter.setPen(QPen(cursorColours[i], 0, Qt::DashLine));
+                painter.drawLine(QPointF(x, plot_.top()), QPointF(x, plot_.bottom()));
+            }
         }
     }
     ++paints_;
     paintMs_ +=
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+void StripChart::DrawLine(QPainter& painter, const std::vector<ChartPoint>& line,
+                          const QColor& colour) {
+    painter.setPen(QPen(colour, 0));
+    // A point whose value is not a number breaks the line: each run between breaks is drawn
+    // on its own.
+    const auto flush = [&]() {
+        if (pixels_.size() == 1) {
+            painter.drawPoint(pixels_.front());
+        } else if (pixels_.size() > 1) {
+            painter.drawPolyline(pixels_);
+        }
+        pixels_.clear();
+    };
+    pixels_.clear();
+    for (const ChartPoint& p : line) {
+        if (std::isnan(p.Y)) {
+            flush();
+            continue;
+        }
+        const QPointF at = ToPixel(p);
+        pixels_.append(QPointF(at.x(), std::round(at.y())));
+    }
+    flush();
 }
 
 void StripChart::changeEvent(QEvent* event) {

@@ -2,12 +2,16 @@
 
 #include "acquisition/AxisScale.h"
 #include "acquisition/ChartEnvelope.h"
+#include "acquisition/ChartSource.h"
 
+#include <QPainter>
 #include <QPolygonF>
 #include <QStaticText>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -25,6 +29,12 @@ namespace tessary {
 // can be rebuilt for the new width. Laying out runs in two steps, WantedLeftMargin and
 // Arrange, so that stacked charts can share one left edge; Refresh does both for a chart on
 // its own. Texts are laid out once per distinct label and reused while the label stays.
+//
+// A viewer of recorded bursts keeps the samples itself: it hands the chart a ChartSource (and
+// an overlay drawn in a second colour), the time range to show, and up to two cursors. The
+// time axis then shows exactly that range and the value axis scales itself to the values in
+// it; a line from a source breaks where samples are missing.
+
 class StripChart : public QWidget {
     Q_OBJECT
 
@@ -53,6 +63,17 @@ public:
     void ClearSamples();
     void AppendSamples(std::span<const std::int16_t> next) { envelope_.Append(next); }
     bool NeedsRebuild() const;
+
+    // Draws `source` (and `overlay` in blue, when given) instead of the chart's envelope; both
+    // must outlive their use here. Null returns to the envelope.
+    void SetSource(const ChartSource* source, const ChartSource* overlay = nullptr);
+    // The time range a source is drawn over; the owner arranges the chart afterwards.
+    void SetVisibleRange(double from, double to);
+    // Vertical cursor lines at these times (nothing: no line).
+    void SetCursors(std::optional<double> first, std::optional<double> second);
+    // The time at a widget x within the plot (ends clamped).
+    double TimeAt(double widgetX) const;
+    const std::vector<ChartPoint>& OverlayLine() const { return overlayLine_; }
 
     // The left margin that the value labels and the unit need at the current height.
     int WantedLeftMargin();
@@ -102,7 +123,14 @@ private:
     int BottomMargin() const;
     int RightMargin() const;
     void InvalidateLayout();
+    void DrawLine(QPainter& painter, const std::vector<ChartPoint>& line, const QColor& colour);
 
+    const ChartSource* source_ = nullptr;
+    const ChartSource* overlay_ = nullptr;
+    double viewFrom_ = 0.0;
+    double viewTo_ = 1.0;
+    std::array<std::optional<double>, 2> cursors_{};
+    std::vector<ChartPoint> overlayLine_;
     SampleScale scale_;
     ChartEnvelope envelope_;
     std::vector<ChartPoint> line_;
