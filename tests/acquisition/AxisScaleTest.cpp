@@ -121,3 +121,23 @@ TEST(AxisScale, ExtremeDataStaysBounded) {
 
 } // namespace
 } // namespace tessary
+
+// A zoomed time axis shows exactly the range asked for, with round ticks only inside it and
+// labels that do not meet; a range too small for any tick has none.
+TEST(AxisScale, WithinKeepsTheRangeAndPutsRoundTicksInsideIt) {
+    const auto room = [](const std::vector<std::string>&) { return 40.0; };
+    const tessary::AxisTicks ticks = tessary::AxisScale::Within(12.3, 47.9, 400.0, room);
+    EXPECT_EQ(ticks.Min, 12.3);
+    EXPECT_EQ(ticks.Max, 47.9);
+    EXPECT_EQ(ticks.Values, (std::vector<double>{15, 20, 25, 30, 35, 40, 45}));
+    EXPECT_EQ(ticks.Labels.front(), "15");
+    const tessary::AxisTicks tiny = tessary::AxisScale::Within(1.00001, 1.00002, 300.0, room);
+    EXPECT_EQ(tiny.Min, 1.00001);
+    EXPECT_LE(tiny.Values.size(), 8u);
+    for (const double v : tiny.Values) {
+        EXPECT_GE(v, 1.00001);
+        EXPECT_LE(v, 1.00002);
+    }
+    const tessary::AxisTicks flat = tessary::AxisScale::Within(5.0, 5.0, 300.0, room);
+    EXPECT_LT(flat.Min, flat.Max);
+}
