@@ -16,9 +16,9 @@ bool IsHelp(const std::string& arg) {
     return arg == "--help" || arg == "-h";
 }
 
-bool Loadable(const std::string& path) {
+bool IsRecording(const std::string& path) {
     const std::string extension = UpperExtension(path);
-    return extension == ".APM" || extension == ".SDF" || extension == ".TSD";
+    return extension == ".SDF" || extension == ".TSD";
 }
 
 } // namespace
@@ -35,9 +35,19 @@ ProgramArguments::ProgramArguments(const std::vector<std::string>& args) {
     }
     std::vector<std::string> files;
     bool options = true;
-    for (const std::string& arg : args) {
+    bool view = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (options && arg == "--") {
             options = false;
+        } else if (options && arg == "--view") {
+            if (view || i + 1 == args.size()) {
+                action_ = Action::Wrong;
+                problem_ = view ? "--view given twice" : "--view needs a FILE";
+                return;
+            }
+            view = true;
+            viewFile_ = args[++i];
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             action_ = Action::Wrong;
             problem_ = "unknown option \"" + arg + "\"";
@@ -46,36 +56,43 @@ ProgramArguments::ProgramArguments(const std::vector<std::string>& args) {
             files.push_back(arg);
         }
     }
-    if (files.size() > 1) {
+    if (files.size() + (view ? 1 : 0) > 1) {
         action_ = Action::Wrong;
-        problem_ = "one FILE at most, not " + std::to_string(files.size());
+        problem_ = "one FILE at most, not " + std::to_string(files.size() + (view ? 1 : 0));
+        viewFile_.clear();
         return;
     }
     if (files.size() == 1) {
-        if (!Loadable(files[0])) {
+        if (IsRecording(files[0])) {
+            viewFile_ = files[0];
+        } else if (UpperExtension(files[0]) == ".APM") {
+            startFile_ = files[0];
+        } else {
             action_ = Action::Wrong;
             problem_ = files[0] + ": not a parameter file (.apm) or a recording (.sdf, .tsd)";
-            return;
         }
-        startFile_ = files[0];
     }
 }
 
 std::string ProgramArguments::HelpText() {
     return "Usage: tessary [FILE]\n"
+           "       tessary --view FILE\n"
            "       tessary --help | --version\n"
            "\n"
            "Starts the Tessary window: set up a measurement on the A/D card (the\n"
            "simulated card where there is none), record it burst by burst into an SDF or\n"
            "TSD data file, and watch its channels while it runs.\n"
            "\n"
-           "FILE is loaded once the window has started, after the settings of the last\n"
-           "session, exactly as the File menu's load command loads it: a parameter file\n"
-           "(.apm) sets the controls it names; a recording (.sdf, .tsd) gives the\n"
-           "measurement settings of its header. An analysis program that a parameter\n"
-           "file names is only taken with the operator's agreement.\n"
+           "A parameter file FILE (.apm) is loaded once the window has started, after\n"
+           "the settings of the last session, exactly as the File menu's load command\n"
+           "loads it; an analysis program that it names is only taken with the\n"
+           "operator's agreement. A recording FILE (.sdf, .tsd) opens in a viewer\n"
+           "window beside the main window, read-only: its header and its complete\n"
+           "bursts, one at a time. The File menu's load command still takes the\n"
+           "measurement settings of a recording's header.\n"
            "\n"
            "Options:\n"
+           "  --view FILE    open the recording FILE in a viewer, whatever its name\n"
            "  -h, --help     show this text\n"
            "  --version      show the version\n"
            "\n"

@@ -6,7 +6,9 @@
 namespace tessary {
 
 // The window program's command line, read before the window exists:
-//   tessary [FILE]            the window, with FILE loaded at start
+//   tessary [FILE]            the window; a parameter file (.apm) loaded at start, a
+//                             recording (.sdf, .tsd) opened in a viewer
+//   tessary --view FILE       the window and a viewer of the recording FILE
 //   tessary --help | --version
 // --help and --version win over anything else on the line, so they answer even where Qt's
 // own options (-platform NAME, ...) are still in it; the rest is read once Qt has taken
@@ -24,9 +26,11 @@ public:
     explicit ProgramArguments(const std::vector<std::string>& args);
 
     Action What() const { return action_; }
-    // The file to load at start ("" when none): a parameter file (.apm) or a recording
-    // (.sdf, .tsd), as the File menu's load command takes them.
+    // The parameter file to load at start ("" when none), as the File menu's load command
+    // takes it.
     const std::string& StartFile() const { return startFile_; }
+    // The recording to open in a viewer at start ("" when none).
+    const std::string& ViewFile() const { return viewFile_; }
     const std::string& Problem() const { return problem_; }
 
     static std::string HelpText();
@@ -34,6 +38,7 @@ public:
 private:
     Action action_ = Action::Run;
     std::string startFile_;
+    std::string viewFile_;
     std::string problem_;
 };
 

@@ -222,6 +222,7 @@ inline constexpr std::array<const char*, 5> ViewerChannelHeadings = {"No.", "項
 inline constexpr const char* ViewerTimeRow = "時刻";
 inline constexpr const char* ViewerClockRow = "時計";
 inline constexpr const char* ViewerMissingValue = "—";
+inline constexpr const char* ViewerBurstValuesLabel = "バースト値：";
 inline constexpr const char* ViewerMemoLabel = "コメント：";
 inline constexpr const char* ViewerFormatLabel = "形式：";
 inline constexpr const char* ViewerStartLabel = "開始時刻：";

@@ -20,6 +20,7 @@
 #include "data/FileNames.h"
 #include "data/MeasurementParameters.h"
 #include "texts/Texts.h"
+#include "viewer/ui/ViewerWindow.h"
 #include "upgrade/OldFormatUpgrade.h"
 #include "upgrade/ui/TFrmProgress.h"
 
@@ -71,6 +72,7 @@ TForm1::TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
     // The controls' own minimum decides when the font is larger than the one measured.
     setMinimumSize(minimumSizeHint().expandedTo(QSize(MinimumWidth, MinimumHeight)));
 
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -197,6 +199,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     Timer1.stop();
     passTimer_.stop();
+    for (const QPointer<ViewerWindow>& viewer : viewers_) {
+        if (viewer) {
+            viewer->close();
+        }
+    }
     event->accept();
 }
 

@@ -13,6 +13,7 @@
 #include "data/TFrmSDFdata.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -52,6 +53,7 @@ class FileDialogs;
 class HelpCommands;
 class RunControl;
 class SigrokCard;
+class ViewerWindow;
 class TAboutBox;
 class TFrmProgress;
 class OldFormatUpgrade;
@@ -113,6 +115,13 @@ public:
     void O1Click();
     // What O1Click does with the chosen name; also the file named on the command line.
     void LoadParametersFrom(const std::string& chosen);
+    // "記録データの表示(&V)...": a viewer window for a recording the operator chooses.
+    void ViewRecordingClick();
+    // Opens a viewer window for the recording at `path` (also a file dropped on the window
+    // or named on the command line). It never touches a run: the viewer reads on a thread of
+    // its own. The viewers close with the main window.
+    ViewerWindow* OpenViewer(const std::string& path);
+    const std::vector<QPointer<ViewerWindow>>& Viewers() const { return viewers_; }
     void Save1Click();
     void AssignApplicationClick();
     void OrvaneClick();
@@ -177,6 +186,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Recordings (.sdf, .tsd) dropped on the window open in viewers.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // Installed on the application in FormCreate: passes the card library's messages to
     // AppWindowProc.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -251,6 +263,7 @@ private:
     // count grows again; a row never shown before gets k, "Ch.k", "mV", 1, 0.
     std::vector<std::optional<std::array<std::string, 5>>> droppedRows_;
     QString saveDialog1Folder_;
+    std::vector<QPointer<ViewerWindow>> viewers_;
     std::string applicationSoftware_;
 };
 

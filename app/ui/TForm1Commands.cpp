@@ -12,6 +12,13 @@
 #include "data/DateTime.h"
 #include "data/FileNames.h"
 #include "texts/Texts.h"
+#include "viewer/ui/ViewerWindow.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 #include <QComboBox>
 #include <QLabel>
@@ -78,6 +85,64 @@ void TForm1::LoadParametersFrom(const std::string& chosen) {
         if (!folder.empty()) {
             saveDialog1Folder_ = Q(folder);
         }
+    }
+}
+
+void TForm1::ViewRecordingClick() {
+    const std::optional<QString> chosen = fileDialogs_.OpenFileName(
+        this, QString::fromUtf8(texts::ViewerOpenFilter), Q(paths_.DataFolder), QString());
+    if (chosen) {
+        OpenViewer(S(*chosen));
+    }
+}
+
+ViewerWindow* TForm1::OpenViewer(const std::string& path) {
+    const auto choose = [this](QWidget* parent, const QString& filter, const QString& proposed,
+                               bool save) {
+        const QString folder =
+            proposed.isEmpty() ? Q(paths_.DataFolder) : QFileInfo(proposed).path();
+        return save ? fileDialogs_.SaveFileName(parent, filter, folder, proposed)
+                    : fileDialogs_.OpenFileName(parent, filter, folder, proposed);
+    };
+    ViewerWindow* viewer = ViewerWindow::OpenViewer(Q(path), dialogs_, choose);
+    std::erase_if(viewers_, [](const QPointer<ViewerWindow>& v) { return v.isNull(); });
+    viewers_.emplace_back(viewer);
+    return viewer;
+}
+
+namespace {
+
+// The recordings among the local files of a drag.
+QStringList DroppedRecordings(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        const std::string extension = UpperExtension(S(path));
+        if (!path.isEmpty() && (extension == ".SDF" || extension == ".TSD")) {
+            paths << path;
+        }
+    }
+    return paths;
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedRecordings(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QStringList paths = DroppedRecordings(event->mimeData());
+    for (const QString& path : paths) {
+        OpenViewer(S(path));
+    }
+    if (!paths.isEmpty()) {
+        event->acceptProposedAction();
     }
 }
 

@@ -57,6 +57,9 @@ void TForm1::BuildMenus() {
     QAction* save = File1->addAction(QString::fromUtf8(texts::SaveParametersItem));
     save->setObjectName(QStringLiteral("Save1"));
     connect(save, &QAction::triggered, this, &TForm1::Save1Click);
+    QAction* view = File1->addAction(QString::fromUtf8(texts::ViewRecordingItem));
+    view->setObjectName(QStringLiteral("ViewRecording"));
+    connect(view, &QAction::triggered, this, &TForm1::ViewRecordingClick);
     QAction* assign = File1->addAction(QString::fromUtf8(texts::AssignProgramItem));
     assign->setObjectName(QStringLiteral("AssignApplication"));
     connect(assign, &QAction::triggered, this, &TForm1::AssignApplicationClick);

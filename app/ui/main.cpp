@@ -52,10 +52,11 @@ int main(int argc, char* argv[]) {
         return Fail(2, arguments.Problem() + "; `tessary --help` describes the command line");
     }
     const std::string& startFile = arguments.StartFile();
-    if (!startFile.empty()) {
-        const std::string problem = tessary::StartFileProblem(startFile);
+    const std::string& viewFile = arguments.ViewFile();
+    for (const std::string& file : {startFile, viewFile}) {
+        const std::string problem = file.empty() ? std::string() : tessary::StartFileProblem(file);
         if (!problem.empty()) {
-            return Fail(1, startFile + ": " + problem);
+            return Fail(1, file + ": " + problem);
         }
     }
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tessary::ApplicationId));
@@ -76,6 +77,9 @@ int main(int argc, char* argv[]) {
         } catch (const std::exception& error) {
             dialogs.ShowError(error.what());
         }
+    }
+    if (!viewFile.empty() && !termination.Requested()) {
+        form.OpenViewer(viewFile);
     }
     if (termination.Requested()) {
         form.close();

@@ -24,21 +24,32 @@ TEST(ProgramArguments, HelpAndVersionWinOverEverythingBeforeTheEndOfOptions) {
     EXPECT_NE(named.Problem().find("--help: not a parameter file"), std::string::npos);
 }
 
-TEST(ProgramArguments, OneParameterFileOrRecordingIsLoadedAtStart) {
+TEST(ProgramArguments, AParameterFileIsLoadedAndARecordingViewedAtStart) {
     EXPECT_EQ(ProgramArguments({}).What(), Action::Run);
     EXPECT_EQ(ProgramArguments({}).StartFile(), "");
-    for (const char* name : {"/data/setup.apm", "RUN.SDF", "dir.v2/run.tsd", "-x.apm"}) {
+    EXPECT_EQ(ProgramArguments({}).ViewFile(), "");
+    for (const char* name : {"/data/setup.apm", "-x.apm"}) {
         const bool dashed = name[0] == '-';
         const ProgramArguments args =
             dashed ? ProgramArguments({"--", name}) : ProgramArguments({name});
         EXPECT_EQ(args.What(), Action::Run) << name;
         EXPECT_EQ(args.StartFile(), name);
+        EXPECT_EQ(args.ViewFile(), "");
+    }
+    for (const std::vector<std::string>& line : std::vector<std::vector<std::string>>{
+             {"RUN.SDF"}, {"--", "-dir.v2/run.tsd"}, {"--view", "capture.bin"}}) {
+        const ProgramArguments args(line);
+        EXPECT_EQ(args.What(), Action::Run) << line.back();
+        EXPECT_EQ(args.ViewFile(), line.back());
+        EXPECT_EQ(args.StartFile(), "");
     }
 }
 
 TEST(ProgramArguments, AnythingElseIsWrongUsageThatSaysWhy) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--view"}, "unknown option \"--view\""},
+        {{"--view"}, "--view needs a FILE"},
+        {{"--view", "a.sdf", "--view", "b.sdf"}, "--view given twice"},
+        {{"--view", "a.sdf", "b.apm"}, "one FILE at most, not 2"},
         {{"-x"}, "unknown option \"-x\""},
         {{"a.apm", "b.apm"}, "one FILE at most, not 2"},
         {{"notes.txt"}, "notes.txt: not a parameter file (.apm) or a recording (.sdf, .tsd)"},
