@@ -80,6 +80,10 @@ class ViewerWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() {
+        dialogs_.Shown.clear();
+        answers_.clear();
+    }
     void navigationByKeysButtonsSpinAndSliderShowsBurstsWithTheirPlannedStart();
     void cursorsReadTheFilesSamplesThroughTheirCoefficients();
     void missingSamplesAreGapsAndDashes();
