@@ -28,7 +28,7 @@ class ViewerCharts : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int MinimumChartHeight = 130;
+    static constexpr int MinimumChartHeight = 100;
     static constexpr double MinimumSamplesShown = 4.0;
 
     explicit ViewerCharts(QWidget* parent = nullptr);

@@ -106,6 +106,8 @@ ViewerWindow::ViewerWindow(const QString& path, Dialogs& dialogs, ChooseFile cho
     left->addWidget(BuildReadoutPanel());
     left->setStretchFactor(0, 3);
     left->setStretchFactor(1, 1);
+    // Room for the time and clock rows and four channels before the readout scrolls.
+    left->setSizes({520, 210});
     auto* split = new QSplitter(Qt::Horizontal);
     split->addWidget(left);
     split->addWidget(BuildHeaderPanel());
@@ -292,6 +294,7 @@ QWidget* ViewerWindow::BuildHeaderPanel() {
     channelTable_->verticalHeader()->hide();
     channelTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     channelTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    channelTable_->verticalHeader()->setDefaultSectionSize(channelTable_->fontMetrics().height() + 4);
     layout->addWidget(channelTable_, 1);
     return group;
 }
@@ -308,7 +311,8 @@ QWidget* ViewerWindow::BuildReadoutPanel() {
     readout_->setHorizontalHeaderLabels(headings);
     readout_->verticalHeader()->hide();
     readout_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    readout_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    readout_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    readout_->horizontalHeader()->setStretchLastSection(true);
     readout_->verticalHeader()->setDefaultSectionSize(readout_->fontMetrics().height() + 4);
     layout->addWidget(readout_, 1);
     burstValues_ = new QLabel;
