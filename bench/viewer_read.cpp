@@ -6,6 +6,7 @@
 //    every block, in MB/s against reading the whole file with read(2); then switching bursts.
 // Files go to $TMPDIR (or /tmp) and are deleted. `bench_viewer_read --small` uses files a
 // tenth of the size, for a quick look.
+#include "bench/RecordingFiles.h"
 #include "data/Dialogs.h"
 #include "data/PosixFile.h"
 #include "data/TFrmSDFdata.h"
@@ -31,18 +32,11 @@
 namespace fs = std::filesystem;
 using namespace tessary;
 using Clock = std::chrono::steady_clock;
+using bench::WriteInChild;
 
 namespace {
 
-constexpr int Channels = 4;
-
-class SilentDialogs final : public Dialogs {
-public:
-    MessageAnswer Show(MessageKind, const std::string& text, MessageButtons) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        return MessageAnswer::No;
-    }
-};
+constexpr int Channels = bench::Channels;
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -92,62 +86,6 @@ double PlainReadMs(const std::string& path, std::int64_t offset, std::int64_t by
     }
     ::close(fd);
     return Ms(Clock::now() - start);
-}
-
-MeasurementParameters Header(std::int32_t scans, std::int16_t bursts) {
-    MeasurementParameters r;
-    r.Memo = "viewer benchmark";
-    r.ChNum = Channels;
-    r.DataNum = scans;
-    r.SInterval = 1;
-    r.SITUnit = UnitUsec;
-    r.Iteration = bursts;
-    r.BInterval = 1;
-    r.BITUnit = UnitSec;
-    r.StartTime = 46000.5;
-    for (int c = 0; c < Channels; ++c) {
-        r.Channel(c) = {"Ch." + std::to_string(c + 1), "mV", 0.5f, 1.0f};
-    }
-    return r;
-}
-
-// Fills a burst's samples: a slow sine per channel with noise and, now and then, a missing one.
-void FillBurst(MeasurementParameters& r, int k, std::mt19937& random) {
-    std::uniform_int_distribution<int> noise(-40, 40);
-    for (int c = 0; c < Channels; ++c) {
-        auto& samples = r.Samples[static_cast<std::size_t>(c)];
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            samples[i] = static_cast<std::int16_t>(
-                2000 * std::sin(static_cast<double>(i) * 1e-4 * (c + 1) + k) + noise(random));
-        }
-        samples[static_cast<std::size_t>(k * 7919 + c) % samples.size()] = ErrorValue;
-    }
-}
-
-// Writes the recording in a child process, so that its buffers never count in this one's peak.
-void WriteInChild(const std::string& path, bool tsd, std::int32_t scans, std::int16_t bursts) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        SilentDialogs dialogs;
-        TFrmSDFdata holder(dialogs);
-        holder.Record() = Header(scans, bursts);
-        MeasurementParameters& r = holder.Record();
-        r.AllocateSampleBuffers();
-        r.TargetFileName = path;
-        std::mt19937 random(5);
-        bool ok = tsd ? holder.WriteTsdHeader(path) : holder.WriteSdfHeader(path);
-        for (int k = 0; ok && k < bursts; ++k) {
-            FillBurst(r, k, random);
-            ok = tsd ? holder.WriteTsdBlock(k) : holder.WriteSdfBlock(k);
-        }
-        _exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "writing %s failed\n", path.c_str());
-        std::exit(1);
-    }
 }
 
 struct Switches {
