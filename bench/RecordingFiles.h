@@ -56,7 +56,8 @@ inline void FillBurst(MeasurementParameters& r, int k, std::mt19937& random) {
 }
 
 // Writes the recording in a child process, so that its buffers never count in this one's peak.
-inline void WriteInChild(const std::string& path, bool tsd, std::int32_t scans, std::int16_t bursts) {
+inline void WriteInChild(const std::string& path, bool tsd, std::int32_t scans,
+                         std::int16_t bursts) {
     const pid_t pid = fork();
     if (pid == 0) {
         SilentDialogs dialogs;

@@ -73,8 +73,7 @@ double PlainReadMs(const std::string& path, std::int64_t offset, std::int64_t by
     std::int64_t done = 0;
     for (;;) {
         const std::int64_t want =
-            bytes < 0 ? std::int64_t{1 << 20}
-                      : std::min<std::int64_t>(1 << 20, bytes - done);
+            bytes < 0 ? std::int64_t{1 << 20} : std::min<std::int64_t>(1 << 20, bytes - done);
         if (want <= 0) {
             break;
         }
@@ -117,7 +116,8 @@ struct Verdict {
     }
 };
 
-void SdfTargets(const std::string& path, std::int32_t scans, std::int16_t bursts, Verdict& verdict) {
+void SdfTargets(const std::string& path, std::int32_t scans, std::int16_t bursts,
+                Verdict& verdict) {
     WriteInChild(path, false, scans, bursts);
     const auto bytes = static_cast<double>(fs::file_size(path));
     const double burstBytes = double(scans) * Channels * 2;
@@ -152,8 +152,9 @@ void SdfTargets(const std::string& path, std::int32_t scans, std::int16_t bursts
             path, headerBytes + bursts / 2 * std::int64_t(burstBytes), std::int64_t(burstBytes));
         const double peakMb = (StatusKb("VmHWM:") - rssBefore) / 1024.0;
         std::printf(" %s\n", cold ? "cold (pages dropped before each step)" : "warm");
-        std::printf("  open + show burst 1     %8.1f ms   (plain read of header + burst: %.1f ms)\n",
-                    openMs, plainMs);
+        std::printf(
+            "  open + show burst 1     %8.1f ms   (plain read of header + burst: %.1f ms)\n",
+            openMs, plainMs);
         std::printf("  switch burst            %8.1f ms median, %.1f ms max of 30 "
                     "(plain read of a burst: %.1f ms)\n",
                     switches.Median, switches.Max, plainBurstMs);
@@ -166,7 +167,8 @@ void SdfTargets(const std::string& path, std::int32_t scans, std::int16_t bursts
     }
 }
 
-void TsdTargets(const std::string& path, std::int32_t lines, std::int16_t bursts, Verdict& verdict) {
+void TsdTargets(const std::string& path, std::int32_t lines, std::int16_t bursts,
+                Verdict& verdict) {
     WriteInChild(path, true, lines, bursts);
     const auto bytes = static_cast<double>(fs::file_size(path));
     std::printf("TSD %.2f GiB, %d channels, %d bursts of %d lines\n", bytes / (1 << 30), Channels,

@@ -234,8 +234,7 @@ inline constexpr const char* ViewerIndexing = "ファイルを読み込み中．
 inline constexpr const char* ViewerNoBursts = "完了したバーストがありません。";
 inline constexpr const char* ViewerCursorHint =
     "クリック：カーソル1　Shift+クリック：カーソル2　ドラッグ：範囲を拡大　ホイール：拡大／縮小";
-inline constexpr const char* ViewerOpenFilter =
-    "記録データ (*.sdf *.tsd)|*.sdf;*.tsd";
+inline constexpr const char* ViewerOpenFilter = "記録データ (*.sdf *.tsd)|*.sdf;*.tsd";
 inline constexpr const char* ViewerCsvFilter = "CSVファイル (*.csv)|*.csv";
 inline constexpr const char* ViewerPngFilter = "PNG画像 (*.png)|*.png";
 // The viewer's title: file name, burst k of n and its planned start ("予定" since a late

@@ -34,8 +34,7 @@ IndexedChannel<T>::IndexedChannel(SampleColumn<T> column, std::int16_t missingMa
     moments_.Build(column, missingMark);
 }
 
-template <typename T>
-std::optional<double> IndexedChannel<T>::ValueAt(std::int64_t i) const {
+template <typename T> std::optional<double> IndexedChannel<T>::ValueAt(std::int64_t i) const {
     if (i < 0 || i >= column_.Count) {
         return std::nullopt;
     }
@@ -130,8 +129,7 @@ void IndexedChannel<T>::Plot(int pixels, double xFrom, double xTo,
     std::int64_t first = FirstAt(xFrom);
     double previous = Gap;
     for (int p = 0; p < columns; ++p) {
-        const std::int64_t end =
-            p + 1 == columns ? EndAt(xTo) : FirstAt(xFrom + (p + 1) * width);
+        const std::int64_t end = p + 1 == columns ? EndAt(xTo) : FirstAt(xFrom + (p + 1) * width);
         const double x = xFrom + (p + 0.5) * width;
         if (end <= first) {
             continue;
@@ -148,8 +146,8 @@ void IndexedChannel<T>::Plot(int pixels, double xFrom, double xTo,
         Span(extent, low, high);
         // From the previous column's end to the nearer extreme first, so that neighbouring
         // strokes join without crossing.
-        const bool lowFirst = std::isnan(previous) ||
-                              std::fabs(previous - low) <= std::fabs(previous - high);
+        const bool lowFirst =
+            std::isnan(previous) || std::fabs(previous - low) <= std::fabs(previous - high);
         out.push_back({x, lowFirst ? low : high});
         if (high != low) {
             out.push_back({x, lowFirst ? high : low});

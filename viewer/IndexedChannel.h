@@ -9,8 +9,7 @@ namespace tessary {
 // A ChannelView over samples of type T held by the burst (16-bit stored samples with the
 // channel's A and B, or values read from text with A 1 and B 0), with its min/max and
 // moment indexes.
-template <typename T>
-class IndexedChannel final : public ChannelView {
+template <typename T> class IndexedChannel final : public ChannelView {
 public:
     // Indexes the column now; its values must stay in place while this object lives.
     IndexedChannel(SampleColumn<T> column, std::int16_t missingMark, double a, double b,

@@ -4,8 +4,7 @@
 
 namespace tessary {
 
-template <typename T>
-void MinMaxIndex<T>::Build(SampleColumn<T> column, std::int16_t missingMark) {
+template <typename T> void MinMaxIndex<T>::Build(SampleColumn<T> column, std::int16_t missingMark) {
     column_ = column;
     missingMark_ = missingMark;
     levels_.clear();
@@ -72,8 +71,7 @@ typename MinMaxIndex<T>::Extent MinMaxIndex<T>::Query(std::int64_t first, std::i
     return extent;
 }
 
-template <typename T>
-std::size_t MinMaxIndex<T>::HeldBytes() const {
+template <typename T> std::size_t MinMaxIndex<T>::HeldBytes() const {
     std::size_t bytes = 0;
     for (const std::vector<Extent>& level : levels_) {
         bytes += level.capacity() * sizeof(Extent);

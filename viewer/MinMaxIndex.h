@@ -16,8 +16,7 @@ namespace tessary {
 // the answer is exact: a single-sample spike is never lost at any zoom.
 //
 // Memory: 2 × sizeof(T) / (Fan − 1) bytes a sample (a quarter of a byte for 16-bit samples).
-template <typename T>
-class MinMaxIndex {
+template <typename T> class MinMaxIndex {
 public:
     static constexpr std::int64_t Fan = 16;
 

@@ -4,8 +4,7 @@
 
 namespace tessary {
 
-template <typename T>
-void MomentIndex<T>::Build(SampleColumn<T> column, std::int16_t missingMark) {
+template <typename T> void MomentIndex<T>::Build(SampleColumn<T> column, std::int16_t missingMark) {
     column_ = column;
     missingMark_ = missingMark;
     const std::int64_t n = std::max<std::int64_t>(column.Count, 0);
@@ -32,8 +31,7 @@ typename MomentIndex<T>::Moments MomentIndex<T>::Scan(std::int64_t first, std::i
 }
 
 template <typename T>
-typename MomentIndex<T>::Moments MomentIndex<T>::Query(std::int64_t first,
-                                                       std::int64_t end) const {
+typename MomentIndex<T>::Moments MomentIndex<T>::Query(std::int64_t first, std::int64_t end) const {
     const std::int64_t lo = std::max<std::int64_t>(first, 0);
     const std::int64_t hi = std::min(end, column_.Count);
     if (hi - lo < 2 * Block) {

@@ -10,8 +10,7 @@ namespace tessary {
 // Sums of one channel's values and of their squares over its samples, so that statistics of a
 // range read the sums of the whole blocks it covers and scan only its ragged ends: a zoom or
 // a pan over ten million samples costs a few thousand steps. Gaps are counted apart.
-template <typename T>
-class MomentIndex {
+template <typename T> class MomentIndex {
 public:
     static constexpr std::int64_t Block = 256;
 

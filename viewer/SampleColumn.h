@@ -8,8 +8,7 @@ namespace tessary {
 
 // One channel of a burst held in file order (scans of all channels one after another): every
 // Stride-th value from First on.
-template <typename T>
-struct SampleColumn {
+template <typename T> struct SampleColumn {
     const T* First = nullptr;
     std::ptrdiff_t Stride = 1;
     std::int64_t Count = 0;

@@ -21,8 +21,8 @@ std::unique_ptr<ShownBurst> ShownBurst::Read(RecordingSource& source, std::int64
         for (int c = 0; c < channels; ++c) {
             const ChannelSpec& spec = header.Channel(c);
             burst->channels_.push_back(std::make_unique<IndexedChannel<std::int16_t>>(
-                SampleColumn<std::int16_t>{burst->stored_.data() + c, stride, burst->scans_},
-                mark, spec.A, spec.B, timing.Step()));
+                SampleColumn<std::int16_t>{burst->stored_.data() + c, stride, burst->scans_}, mark,
+                spec.A, spec.B, timing.Step()));
         }
         for (int e = 0; e < header.BurstValueNum; ++e) {
             const std::int16_t value = burst->stored_[burstValuesAt + static_cast<std::size_t>(e)];
@@ -35,8 +35,8 @@ std::unique_ptr<ShownBurst> ShownBurst::Read(RecordingSource& source, std::int64
     } else {
         for (int c = 0; c < channels; ++c) {
             burst->channels_.push_back(std::make_unique<IndexedChannel<double>>(
-                SampleColumn<double>{burst->values_.data() + c, stride, burst->scans_},
-                ErrorValue, 1.0, 0.0, timing.Step()));
+                SampleColumn<double>{burst->values_.data() + c, stride, burst->scans_}, ErrorValue,
+                1.0, 0.0, timing.Step()));
         }
         for (int e = 0; e < header.BurstValueNum; ++e) {
             const double value = burst->values_[burstValuesAt + static_cast<std::size_t>(e)];
@@ -55,7 +55,8 @@ double ShownBurst::Duration() const {
 }
 
 std::size_t ShownBurst::HeldBytes() const {
-    std::size_t bytes = stored_.capacity() * sizeof(std::int16_t) + values_.capacity() * sizeof(double);
+    std::size_t bytes =
+        stored_.capacity() * sizeof(std::int16_t) + values_.capacity() * sizeof(double);
     for (const auto& channel : channels_) {
         bytes += channel->HeldBytes();
     }

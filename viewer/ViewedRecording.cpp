@@ -34,12 +34,12 @@ ViewedRecording ViewedRecording::Open(const std::string& path, const IndexProgre
     ViewedRecording viewed;
     KeptMessage message;
     try {
-        viewed.Source = RecordingSource::Open(path, message, [&](std::int64_t done,
-                                                                 std::int64_t total) {
-            const bool goOn = !progress || progress(done, total);
-            viewed.Stopped = viewed.Stopped || !goOn;
-            return goOn;
-        });
+        viewed.Source =
+            RecordingSource::Open(path, message, [&](std::int64_t done, std::int64_t total) {
+                const bool goOn = !progress || progress(done, total);
+                viewed.Stopped = viewed.Stopped || !goOn;
+                return goOn;
+            });
         if (!viewed.Source) {
             viewed.Problem = texts::ViewerCannotShow(
                 path, message.Text().empty() ? texts::FormatDiffers : message.Text());
@@ -65,8 +65,8 @@ std::string ViewedRecording::ContentsNotice() const {
     return {};
 }
 
-void ExportBurstRange(RecordingSource& source, std::int64_t k, std::int32_t first,
-                      std::int32_t end, const std::string& path) {
+void ExportBurstRange(RecordingSource& source, std::int64_t k, std::int32_t first, std::int32_t end,
+                      const std::string& path) {
     TemporaryOutput output(path);
     CsvExport csv(output.WritePath(), source);
     csv.LimitScans(first, end);

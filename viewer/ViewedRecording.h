@@ -14,7 +14,7 @@ namespace tessary {
 // old layout is read as it is.
 struct ViewedRecording {
     std::unique_ptr<RecordingSource> Source;
-    std::string Problem; // the reason, naming the file, when Source is null
+    std::string Problem;  // the reason, naming the file, when Source is null
     bool Stopped = false; // `progress` stopped the reading before the end
 
     // Opens `path`. A file that is not a recording, is damaged or cannot be read gives
@@ -29,7 +29,7 @@ struct ViewedRecording {
 // Writes scans first to end − 1 of burst k (0-based) of `source` as CSV to `path`, through a
 // temporary file that takes the path's place only when complete. A FileError or InOutError
 // naming the file when it cannot.
-void ExportBurstRange(RecordingSource& source, std::int64_t k, std::int32_t first,
-                      std::int32_t end, const std::string& path);
+void ExportBurstRange(RecordingSource& source, std::int64_t k, std::int32_t first, std::int32_t end,
+                      const std::string& path);
 
 } // namespace tessary

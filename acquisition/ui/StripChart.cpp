@@ -98,7 +98,8 @@ int StripChart::WantedLeftMargin() {
         bool any = source_->ValueRange(viewFrom_, viewTo_, low, high);
         double overlayLow = 0.0;
         double overlayHigh = 0.0;
-        if (overlay_ != nullptr && overlay_->ValueRange(viewFrom_, viewTo_, overlayLow, overlayHigh)) {
+        if (overlay_ != nullptr &&
+            overlay_->ValueRange(viewFrom_, viewTo_, overlayLow, overlayHigh)) {
             low = any ? std::min(low, overlayLow) : overlayLow;
             high = any ? std::max(high, overlayHigh) : overlayHigh;
             any = true;
@@ -162,7 +163,8 @@ QPointF StripChart::ToPixel(const ChartPoint& p) const {
     if (source_ != nullptr) {
         // A source gives a dense band one pixel column apart already, and a sparse line its
         // samples where they lie, beyond the plot's edges too (the painter clips them).
-        return {plot_.left() + (p.X - xTicks_.Min) * perX, plot_.bottom() - y * (plot_.height() - 1)};
+        return {plot_.left() + (p.X - xTicks_.Min) * perX,
+                plot_.bottom() - y * (plot_.height() - 1)};
     }
     const double column =
         std::clamp(std::floor((p.X - xTicks_.Min) * perX), 0.0, std::max(plot_.width() - 1.0, 0.0));

@@ -20,9 +20,9 @@
 #include "data/FileNames.h"
 #include "data/MeasurementParameters.h"
 #include "texts/Texts.h"
-#include "viewer/ui/ViewerWindow.h"
 #include "upgrade/OldFormatUpgrade.h"
 #include "upgrade/ui/TFrmProgress.h"
+#include "viewer/ui/ViewerWindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -4,20 +4,20 @@
 // whether the card's ring overflowed, and how far the viewer got while the run lasted.
 //
 //   bench_viewer_during_run [--scans N] [--tsd-bursts B]
+#include "acquisition/SimulatedCard.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/TApplication.h"
 #include "app/ui/TForm1.h"
 #include "bench/RecordingFiles.h"
-#include "acquisition/SimulatedCard.h"
 #include "data/FileNames.h"
 #include "viewer/ui/ViewerWindow.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
-#include <QComboBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -139,14 +139,15 @@ int main(int argc, char** argv) {
     const double sampling = double(scans) * 1e-6;
     std::printf("4 ch x %ld scans at 1 us (%.1f s of sampling); a viewer opens a %.2f GiB TSD\n",
                 scans, sampling, double(std::filesystem::file_size(tsd)) / (1 << 30));
-    std::printf("  run without viewer     %.3f s%s\n", before.Seconds, before.Overflow ? "  OVERFLOW" : "");
+    std::printf("  run without viewer     %.3f s%s\n", before.Seconds,
+                before.Overflow ? "  OVERFLOW" : "");
     std::printf("  run with the viewer    %.3f s%s (viewer %s at the run's end)\n", with.Seconds,
                 with.Overflow ? "  OVERFLOW" : "",
                 with.ViewerStillIndexing ? "still indexing" : "done indexing");
-    std::printf("  run without, again     %.3f s%s\n", after.Seconds, after.Overflow ? "  OVERFLOW" : "");
+    std::printf("  run without, again     %.3f s%s\n", after.Seconds,
+                after.Overflow ? "  OVERFLOW" : "");
     std::printf("  with / without         %.3f (target <= 1.05)\n", with.Seconds / baseline);
-    std::printf("  viewer: %lld complete bursts found\n",
-                static_cast<long long>(viewer->Bursts()));
+    std::printf("  viewer: %lld complete bursts found\n", static_cast<long long>(viewer->Bursts()));
     const bool ok = !before.Overflow && !with.Overflow && !after.Overflow &&
                     with.Seconds <= 1.05 * baseline && dialogs.Count == 0;
     std::printf("  %s\n", ok ? "target met" : "target MISSED");

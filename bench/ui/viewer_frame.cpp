@@ -130,9 +130,9 @@ int main(int argc, char** argv) {
         r.AllocateSampleBuffers();
         for (std::size_t c = 0; c < Channels; ++c) {
             for (std::size_t i = 0; i < static_cast<std::size_t>(scans); ++i) {
-                r.Samples[c][i] =
-                    static_cast<std::int16_t>(3000 * std::sin(static_cast<double>(i) * 3e-6 * (c + 1)) +
-                                              static_cast<double>((i * 7919) % 97));
+                r.Samples[c][i] = static_cast<std::int16_t>(
+                    3000 * std::sin(static_cast<double>(i) * 3e-6 * (c + 1)) +
+                    static_cast<double>((i * 7919) % 97));
             }
         }
         r.TargetFileName = path;
@@ -203,9 +203,11 @@ int main(int argc, char** argv) {
                 (burst->HeldBytes() - scans * Channels * 2.0) / 1e6);
     std::printf("  frame with the index      %.2f ms median, %.2f ms p95, %.2f ms max\n",
                 withIndex.Median, withIndex.P95, withIndex.Max);
-    std::printf("  of which laying out       %.2f ms a frame on average\n", layoutMs / ranges.size());
-    std::printf("  frame scanning samples    %.2f ms median, %.2f ms p95, %.2f ms max (%zu frames)\n",
-                baseline.Median, baseline.P95, baseline.Max, scanned.size());
+    std::printf("  of which laying out       %.2f ms a frame on average\n",
+                layoutMs / ranges.size());
+    std::printf(
+        "  frame scanning samples    %.2f ms median, %.2f ms p95, %.2f ms max (%zu frames)\n",
+        baseline.Median, baseline.P95, baseline.Max, scanned.size());
     const bool met = withIndex.Max < 16.0;
     std::printf("  target < 16 ms a frame    %s\n", met ? "met" : "MISSED");
     return met ? 0 : 1;

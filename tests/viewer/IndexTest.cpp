@@ -23,7 +23,9 @@ std::vector<std::int16_t> NoisyStored(std::int64_t scans, int channels, std::uin
     for (auto& s : samples) {
         const int pick = value(random);
         s = pick == 0 ? ErrorValue
-                      : static_cast<std::int16_t>(pick == 1 ? 30000 : pick == 2 ? -30000 : pick);
+                      : static_cast<std::int16_t>(pick == 1   ? 30000
+                                                  : pick == 2 ? -30000
+                                                              : pick);
     }
     return samples;
 }
@@ -89,13 +91,14 @@ TEST(IndexedChannel, EverySampleLiesWithinTheStrokeOfItsPixelAtEveryZoom) {
         const auto column = [&](double x) { return std::floor((x - from) / width); };
         bool spikeDrawn = false;
         for (const ChartPoint& p : line) {
-            spikeDrawn = spikeDrawn || (p.Y == -2.0 * 9000 + 3.0 &&
-                                        column(p.X) == column(123457 * step));
+            spikeDrawn =
+                spikeDrawn || (p.Y == -2.0 * 9000 + 3.0 && column(p.X) == column(123457 * step));
         }
         EXPECT_TRUE(spikeDrawn) << "span " << span;
         EXPECT_LE(line.size(), 1000u + 10u);
-        EXPECT_TRUE(std::is_sorted(line.begin(), line.end(),
-                                   [](const ChartPoint& a, const ChartPoint& b) { return a.X < b.X; }));
+        EXPECT_TRUE(
+            std::is_sorted(line.begin(), line.end(),
+                           [](const ChartPoint& a, const ChartPoint& b) { return a.X < b.X; }));
     }
     double low = 0.0;
     double high = 0.0;
@@ -118,7 +121,8 @@ TEST(IndexedChannel, MissingSamplesAreGapsInTheLine) {
     std::vector<ChartPoint> line;
     channel.Plot(100, 0.0, 20.0, line); // single samples
     const auto breaks = [&]() {
-        return std::count_if(line.begin(), line.end(), [](const ChartPoint& p) { return std::isnan(p.Y); });
+        return std::count_if(line.begin(), line.end(),
+                             [](const ChartPoint& p) { return std::isnan(p.Y); });
     };
     EXPECT_EQ(breaks(), 1);
     for (const ChartPoint& p : line) {
@@ -126,8 +130,9 @@ TEST(IndexedChannel, MissingSamplesAreGapsInTheLine) {
     }
     channel.Plot(100, 0.0, 3999.0, line); // 40 samples a column
     EXPECT_EQ(breaks(), 1);
-    EXPECT_EQ(std::count_if(line.begin(), line.end(), [](const ChartPoint& p) { return p.Y == 1.0; }),
-              100 - 50);
+    EXPECT_EQ(
+        std::count_if(line.begin(), line.end(), [](const ChartPoint& p) { return p.Y == 1.0; }),
+        100 - 50);
     EXPECT_FALSE(channel.ValueAt(10).has_value());
     EXPECT_EQ(channel.ValueAt(11), 1.0);
 }

@@ -81,8 +81,8 @@ void BurstLoader::ExportCsv(const QString& target, std::int64_t k, std::int32_t 
         ExportBurstRange(*source_, k, first, end, target.toStdString());
         emit Exported(target);
     } catch (const std::exception& error) {
-        emit Failed(QString::fromStdString(texts::CannotWrite(target.toStdString()) + "\n" +
-                                           error.what()));
+        emit Failed(
+            QString::fromStdString(texts::CannotWrite(target.toStdString()) + "\n" + error.what()));
     }
 }
 

@@ -210,8 +210,8 @@ bool ViewerCharts::eventFilter(QObject* watched, QEvent* event) {
         if (dragging_ && mouse->button() == Qt::LeftButton) {
             ShowRange(chart->TimeAt(dragStart_.x()), at);
         } else {
-            const bool second = mouse->button() == Qt::RightButton ||
-                                (mouse->modifiers() & Qt::ShiftModifier);
+            const bool second =
+                mouse->button() == Qt::RightButton || (mouse->modifiers() & Qt::ShiftModifier);
             SetCursor(second ? 1 : 0, at);
         }
         dragging_ = false;

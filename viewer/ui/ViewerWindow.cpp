@@ -77,8 +77,18 @@ QToolButton* Button(const QString& text, QAction* action, QWidget* parent) {
 }
 
 // Readout columns.
-enum Column { ItemColumn, UnitColumn, Cursor1, Cursor2, DiffColumn, MinColumn, MaxColumn,
-              MeanColumn, RmsColumn, GapsColumn };
+enum Column {
+    ItemColumn,
+    UnitColumn,
+    Cursor1,
+    Cursor2,
+    DiffColumn,
+    MinColumn,
+    MaxColumn,
+    MeanColumn,
+    RmsColumn,
+    GapsColumn
+};
 constexpr int TimeRow = 0;
 constexpr int ClockRow = 1;
 constexpr int FirstChannelRow = 2;
@@ -143,8 +153,8 @@ ViewerWindow::ViewerWindow(const QString& path, Dialogs& dialogs, ChooseFile cho
     thread_.start();
     notice_->setText(Utf8(texts::ViewerIndexing));
     pending_[BurstLoader::ShownRole] = 1; // the opening
-    QMetaObject::invokeMethod(loader_, [loader = loader_]() { loader->Open(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        loader_, [loader = loader_]() { loader->Open(); }, Qt::QueuedConnection);
 }
 
 ViewerWindow::~ViewerWindow() {
@@ -206,7 +216,8 @@ void ViewerWindow::BuildMenus() {
         [this]() { ShowBurst(wanted_ + 1); });
     add(texts::ViewerLastItem, {QKeySequence(Qt::Key_End)}, [this]() { ShowBurst(Bursts() - 1); });
     view->addSeparator();
-    add(texts::ViewerZoomInItem, {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal), QKeySequence::ZoomIn},
+    add(texts::ViewerZoomInItem,
+        {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal), QKeySequence::ZoomIn},
         [this]() { charts_->Zoom(0.5); });
     add(texts::ViewerZoomOutItem, {QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut},
         [this]() { charts_->Zoom(2.0); });
@@ -249,7 +260,8 @@ QWidget* ViewerWindow::BuildToolbar() {
     burstSlider_->setObjectName(QStringLiteral("ViewerBurstSlider"));
     burstSlider_->setRange(1, 1);
     burstSlider_->setFocusPolicy(Qt::NoFocus);
-    connect(burstSlider_, &QSlider::valueChanged, this, [this](int value) { ShowBurst(value - 1); });
+    connect(burstSlider_, &QSlider::valueChanged, this,
+            [this](int value) { ShowBurst(value - 1); });
     layout->addWidget(burstSlider_, 1);
     auto* whole = new QPushButton(Utf8(texts::ViewerWholeBurstItem).remove(QStringLiteral("(&W)")));
     whole->setObjectName(QStringLiteral("ViewerWholeBurst"));
@@ -264,8 +276,9 @@ QWidget* ViewerWindow::BuildToolbar() {
     overlaySpin_->setKeyboardTracking(false);
     overlaySpin_->setRange(1, 1);
     const auto overlayChanged = [this]() {
-        ShowOverlay(overlayCheck_->isChecked() ? std::optional<std::int64_t>(overlaySpin_->value() - 1)
-                                               : std::nullopt);
+        ShowOverlay(overlayCheck_->isChecked()
+                        ? std::optional<std::int64_t>(overlaySpin_->value() - 1)
+                        : std::nullopt);
     };
     connect(overlayCheck_, &QCheckBox::toggled, this, overlayChanged);
     connect(overlaySpin_, &QSpinBox::valueChanged, this, overlayChanged);
@@ -294,7 +307,8 @@ QWidget* ViewerWindow::BuildHeaderPanel() {
     channelTable_->verticalHeader()->hide();
     channelTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     channelTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    channelTable_->verticalHeader()->setDefaultSectionSize(channelTable_->fontMetrics().height() + 4);
+    channelTable_->verticalHeader()->setDefaultSectionSize(channelTable_->fontMetrics().height() +
+                                                           4);
     layout->addWidget(channelTable_, 1);
     return group;
 }
@@ -302,7 +316,8 @@ QWidget* ViewerWindow::BuildHeaderPanel() {
 QWidget* ViewerWindow::BuildReadoutPanel() {
     auto* group = new QGroupBox(Utf8(texts::ViewerReadoutGroup));
     auto* layout = new QVBoxLayout(group);
-    readout_ = new QTableWidget(FirstChannelRow, static_cast<int>(texts::ViewerReadoutHeadings.size()));
+    readout_ =
+        new QTableWidget(FirstChannelRow, static_cast<int>(texts::ViewerReadoutHeadings.size()));
     readout_->setObjectName(QStringLiteral("ViewerReadout"));
     QStringList headings;
     for (const char* heading : texts::ViewerReadoutHeadings) {
@@ -328,9 +343,8 @@ std::optional<std::int64_t> ViewerWindow::ShownBurst() const {
 }
 
 std::optional<std::int64_t> ViewerWindow::OverlayBurst() const {
-    return charts_->Overlay() != nullptr
-               ? std::optional<std::int64_t>(charts_->Overlay()->Number())
-               : std::nullopt;
+    return charts_->Overlay() != nullptr ? std::optional<std::int64_t>(charts_->Overlay()->Number())
+                                         : std::nullopt;
 }
 
 std::int64_t ViewerWindow::Bursts() const {
@@ -384,13 +398,14 @@ void ViewerWindow::ShowOverlay(std::optional<std::int64_t> k) {
 void ViewerWindow::Reload() {
     ++pending_[BurstLoader::ShownRole];
     reloadAction_->setEnabled(false);
-    QMetaObject::invokeMethod(loader_, [loader = loader_]() { loader->Open(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        loader_, [loader = loader_]() { loader->Open(); }, Qt::QueuedConnection);
 }
 
 void ViewerWindow::OnProgress(qint64 done, qint64 total) {
     progress_->show();
-    progress_->setValue(total > 0 ? static_cast<int>(std::min<qint64>(100, done * 100 / total)) : 0);
+    progress_->setValue(total > 0 ? static_cast<int>(std::min<qint64>(100, done * 100 / total))
+                                  : 0);
 }
 
 void ViewerWindow::OnOpened(std::shared_ptr<const RecordingInfo> info) {
@@ -402,8 +417,8 @@ void ViewerWindow::OnOpened(std::shared_ptr<const RecordingInfo> info) {
     --pending_[BurstLoader::ShownRole];
     ShowHeader();
     SetNavigationRange();
-    notice_->setText(Utf8(info_->Contents.CompleteBursts == 0 ? texts::ViewerNoBursts
-                                                              : info_->Notice));
+    notice_->setText(
+        Utf8(info_->Contents.CompleteBursts == 0 ? texts::ViewerNoBursts : info_->Notice));
     if (Bursts() > 0) {
         // A reload keeps the burst shown; it is read again, since the file may have changed.
         const std::int64_t k = first ? 0 : std::min(wanted_, Bursts() - 1);
@@ -448,8 +463,8 @@ void ViewerWindow::OnExported(const QString& target) {
 
 void ViewerWindow::CheckSettled() {
     // Skipped requests never answer: only the newest of each role is awaited.
-    if (!info_ || ((ShownBurst() == wanted_ || Bursts() == 0) &&
-                   OverlayBurst() == wantedOverlay_)) {
+    if (!info_ ||
+        ((ShownBurst() == wanted_ || Bursts() == 0) && OverlayBurst() == wantedOverlay_)) {
         emit Settled();
     }
 }
@@ -469,14 +484,13 @@ void ViewerWindow::SetNavigationRange() {
 void ViewerWindow::ShowHeader() {
     const MeasurementParameters& h = info_->Header;
     const RecordingContents& contents = info_->Contents;
-    const QString format =
-        (contents.Format == RecordingFormat::Sdf ? QStringLiteral("SDF ") : QStringLiteral("TSD ")) +
-        QStringLiteral("Ver.") + QString::number(contents.Version);
+    const QString format = (contents.Format == RecordingFormat::Sdf ? QStringLiteral("SDF ")
+                                                                    : QStringLiteral("TSD ")) +
+                           QStringLiteral("Ver.") + QString::number(contents.Version);
     QString memo = FromFile(h.Memo).trimmed();
     memo.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines;
-    lines << Utf8(texts::ViewerFormatLabel) + format
-          << Utf8(texts::ViewerMemoLabel) + memo
+    lines << Utf8(texts::ViewerFormatLabel) + format << Utf8(texts::ViewerMemoLabel) + memo
           << Utf8(texts::ViewerStartLabel) + Clock(h.StartTime)
           << Utf8(texts::ViewerSamplingLabel) + Interval(h.SInterval, h.SITUnit)
           << Utf8(texts::ViewerSampleCountLabel) + QString::number(h.DataNum)
@@ -508,8 +522,10 @@ void ViewerWindow::ShowHeader() {
     SetCell(*readout_, TimeRow, UnitColumn, Utf8(timing_->AxisUnit()));
     SetCell(*readout_, ClockRow, ItemColumn, Utf8(texts::ViewerClockRow));
     for (int c = 0; c < h.ChNum; ++c) {
-        SetCell(*readout_, FirstChannelRow + c, ItemColumn, titles[static_cast<std::size_t>(c)].Item);
-        SetCell(*readout_, FirstChannelRow + c, UnitColumn, titles[static_cast<std::size_t>(c)].Unit);
+        SetCell(*readout_, FirstChannelRow + c, ItemColumn,
+                titles[static_cast<std::size_t>(c)].Item);
+        SetCell(*readout_, FirstChannelRow + c, UnitColumn,
+                titles[static_cast<std::size_t>(c)].Unit);
     }
 }
 
@@ -518,10 +534,9 @@ void ViewerWindow::UpdateTitle() {
     if (burst == nullptr || !timing_) {
         return;
     }
-    setWindowTitle(Utf8(texts::ViewerTitle(QFileInfo(path_).fileName().toStdString(),
-                                           burst->Number() + 1, Bursts(),
-                                           Clock(timing_->PlannedStart(burst->Number()))
-                                               .toStdString())));
+    setWindowTitle(Utf8(
+        texts::ViewerTitle(QFileInfo(path_).fileName().toStdString(), burst->Number() + 1, Bursts(),
+                           Clock(timing_->PlannedStart(burst->Number())).toStdString())));
 }
 
 void ViewerWindow::UpdateReadout() {
@@ -591,9 +606,9 @@ void ViewerWindow::ExportCsv() {
         return;
     }
     const QFileInfo source(path_);
-    const QString proposed = source.dir().filePath(
-        source.completeBaseName() + QStringLiteral("_") + QString::number(burst->Number() + 1) +
-        QStringLiteral(".csv"));
+    const QString proposed =
+        source.dir().filePath(source.completeBaseName() + QStringLiteral("_") +
+                              QString::number(burst->Number() + 1) + QStringLiteral(".csv"));
     const std::optional<QString> target =
         chooseFile_(this, Utf8(texts::ViewerCsvFilter), proposed, true);
     if (!target) {
@@ -605,15 +620,17 @@ void ViewerWindow::ExportCsv() {
     const std::int64_t k = burst->Number();
     QMetaObject::invokeMethod(
         loader_,
-        [loader = loader_, file = *target, k, first, end]() { loader->ExportCsv(file, k, first, end); },
+        [loader = loader_, file = *target, k, first, end]() {
+            loader->ExportCsv(file, k, first, end);
+        },
         Qt::QueuedConnection);
 }
 
 void ViewerWindow::ExportPng() {
     const QFileInfo source(path_);
-    const QString proposed = source.dir().filePath(
-        source.completeBaseName() + QStringLiteral("_") +
-        QString::number(ShownBurst().value_or(0) + 1) + QStringLiteral(".png"));
+    const QString proposed = source.dir().filePath(source.completeBaseName() + QStringLiteral("_") +
+                                                   QString::number(ShownBurst().value_or(0) + 1) +
+                                                   QStringLiteral(".png"));
     const std::optional<QString> target =
         chooseFile_(this, Utf8(texts::ViewerPngFilter), proposed, true);
     if (!target) {

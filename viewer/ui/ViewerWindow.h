@@ -38,8 +38,8 @@ class ViewerWindow : public QMainWindow {
 public:
     // Asks for a file name: the filter as "description|patterns", a proposed name, and
     // whether it is for saving. Nothing when cancelled.
-    using ChooseFile = std::function<std::optional<QString>(
-        QWidget* parent, const QString& filter, const QString& proposed, bool save)>;
+    using ChooseFile = std::function<std::optional<QString>(QWidget* parent, const QString& filter,
+                                                            const QString& proposed, bool save)>;
 
     // Starts reading `path`. `dialogs` shows errors; both must outlive the window.
     ViewerWindow(const QString& path, Dialogs& dialogs, ChooseFile chooseFile,

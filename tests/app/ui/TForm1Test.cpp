@@ -11,6 +11,7 @@
 #include "data/TFrmSDFdata.h"
 #include "tests/ScriptedDialogs.h"
 #include "tests/upgrade/SdfBytes.h"
+#include "viewer/ui/ViewerWindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,7 +22,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,6 +33,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <cstring>
 #include <deque>
@@ -648,6 +652,57 @@ private slots:
         QVERIFY(reader.ReadSdfHeader(fileName.toStdString()));
         QCOMPARE(reader.Record().Iteration, std::int16_t(1));
         QCOMPARE(reader.Record().ChNum, std::int16_t(2));
+    }
+
+    // A recording opens in a viewer from the File menu's item and by a drop on the window; a
+    // drop of anything else opens nothing, and the viewers close with the window.
+    void recordingsOpenInViewersFromTheMenuAndByADrop() {
+        QTemporaryDir folder;
+        sdfbytes::Recording r;
+        r.ChNum = 1;
+        r.DataNum = 4;
+        r.Iteration = 1;
+        r.Rows = {{"Ch.1", "mV", 1.0f, 0.0f}};
+        r.Bursts = {{1, 2, 3, 4}};
+        const QString path = folder.filePath(QStringLiteral("run.sdf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const std::string bytes = sdfbytes::CurrentFile(r, r.Bursts);
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        file.close();
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        const QList<QAction*> items = f.File1->actions();
+        QCOMPARE(items.at(2)->text(), QStringLiteral("記録データの表示(&V)..."));
+        h.files.Answers << path;
+        items.at(2)->trigger();
+        QCOMPARE(h.files.Requests.back().Filter,
+                 QStringLiteral("記録データ (*.sdf *.tsd)|*.sdf;*.tsd"));
+        QCOMPARE(f.Viewers().size(), std::size_t{1});
+        QPointer<ViewerWindow> first = f.Viewers().front();
+        QTRY_COMPARE_WITH_TIMEOUT(first->ShownBurst().value_or(-1), std::int64_t{0}, 10000);
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(folder.filePath("a.apm"))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&f, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f, &drop);
+        QCOMPARE(f.Viewers().size(), std::size_t{2});
+        QMimeData parameters;
+        parameters.setUrls({QUrl::fromLocalFile(folder.filePath("a.apm"))});
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &parameters, Qt::LeftButton,
+                                Qt::NoModifier);
+        refused.setAccepted(false);
+        QApplication::sendEvent(&f, &refused);
+        QVERIFY(!refused.isAccepted());
+
+        f.close();
+        QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 10000);
+        QVERIFY(h.dialogs.Shown.empty());
     }
 };
 

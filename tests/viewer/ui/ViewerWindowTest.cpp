@@ -96,15 +96,16 @@ private slots:
 
 private:
     std::unique_ptr<ViewerWindow> Open(const std::string& path) {
-        auto window = std::make_unique<ViewerWindow>(
-            QString::fromStdString(path), dialogs_,
-            [this](QWidget*, const QString&, const QString& proposed, bool) -> std::optional<QString> {
-                proposals_ << proposed;
-                if (answers_.isEmpty()) {
-                    return std::nullopt;
-                }
-                return answers_.takeFirst();
-            });
+        auto window =
+            std::make_unique<ViewerWindow>(QString::fromStdString(path), dialogs_,
+                                           [this](QWidget*, const QString&, const QString& proposed,
+                                                  bool) -> std::optional<QString> {
+                                               proposals_ << proposed;
+                                               if (answers_.isEmpty()) {
+                                                   return std::nullopt;
+                                               }
+                                               return answers_.takeFirst();
+                                           });
         window->resize(1000, 700);
         window->show();
         Settle(*window);
@@ -177,7 +178,8 @@ void ViewerWindowTest::cursorsReadTheFilesSamplesThroughTheirCoefficients() {
         StripChart& chart = charts.Chart(0);
         const QRect plot = chart.PlotArea();
         const double x = plot.left() + 246.0 / charts.To() * plot.width();
-        QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(static_cast<int>(std::round(x)), plot.center().y()));
+        QTest::mouseClick(&chart, Qt::LeftButton, {},
+                          QPoint(static_cast<int>(std::round(x)), plot.center().y()));
         QVERIFY(charts.Cursor(0).has_value());
         const int scan = static_cast<int>(std::round(*charts.Cursor(0) / 2.0));
         QVERIFY(std::abs(scan - 123) <= 1);
@@ -263,12 +265,13 @@ void ViewerWindowTest::zoomStaysWithinTheBurstAndAtLeastFourSamples() {
     QVERIFY(std::abs(charts.To() - whole / 2) < whole / 100);
     QVERIFY(!charts.Cursor(0).has_value());
     charts.ShowWholeBurst();
-    QWheelEvent wheel(QPointF(plot.left() + plot.width() * 0.75, y), chart.mapToGlobal(QPointF(0, 0)),
-                      QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                      false);
+    QWheelEvent wheel(QPointF(plot.left() + plot.width() * 0.75, y),
+                      chart.mapToGlobal(QPointF(0, 0)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&chart, &wheel);
     QVERIFY(charts.To() - charts.From() < whole * 0.81);
-    QVERIFY(std::abs(charts.From() + (charts.To() - charts.From()) * 0.75 - whole * 0.75) < whole / 100);
+    QVERIFY(std::abs(charts.From() + (charts.To() - charts.From()) * 0.75 - whole * 0.75) <
+            whole / 100);
 }
 
 void ViewerWindowTest::anOverlayIsDrawnInASecondColour() {
@@ -368,7 +371,8 @@ void ViewerWindowTest::hostileFilesGiveErrorsNamingThem() {
     {
         auto window = Open(text);
         QTRY_VERIFY_WITH_TIMEOUT(!dialogs_.Shown.empty(), 10000);
-        QVERIFY(QString::fromStdString(dialogs_.Shown.back().Text).startsWith(QString::fromStdString(text)));
+        QVERIFY(QString::fromStdString(dialogs_.Shown.back().Text)
+                    .startsWith(QString::fromStdString(text)));
         QVERIFY(!window->ShownBurst().has_value());
     }
     dialogs_.Shown.clear();
@@ -380,7 +384,8 @@ void ViewerWindowTest::hostileFilesGiveErrorsNamingThem() {
     std::filesystem::resize_file(path, 600);
     window->ShowBurst(2);
     QTRY_VERIFY_WITH_TIMEOUT(!dialogs_.Shown.empty(), 10000);
-    QVERIFY(QString::fromStdString(dialogs_.Shown.back().Text).startsWith(QString::fromStdString(path)));
+    QVERIFY(QString::fromStdString(dialogs_.Shown.back().Text)
+                .startsWith(QString::fromStdString(path)));
     QCOMPARE(window->ShownBurst().value_or(-1), 0);
     window->Reload();
     QTRY_COMPARE_WITH_TIMEOUT(window->Bursts(), 0, 10000);
@@ -416,7 +421,8 @@ void ViewerWindowTest::theShownRangeGoesToCsvAndTheChartsToPng() {
     answers_ << QString::fromStdString(folder_.File("no/such/folder/x.png"));
     window->ExportPng();
     QCOMPARE(dialogs_.Shown.size(), std::size_t{1});
-    QVERIFY(QString::fromStdString(dialogs_.Shown.back().Text).contains(QStringLiteral("no/such/folder")));
+    QVERIFY(QString::fromStdString(dialogs_.Shown.back().Text)
+                .contains(QStringLiteral("no/such/folder")));
 }
 
 QTEST_MAIN(ViewerWindowTest)
