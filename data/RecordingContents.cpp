@@ -62,6 +62,8 @@ std::optional<RecordingContents> ExamineRecording(const std::string& path, Dialo
                                                   const IndexProgress& progress) {
     ReadAsItIs asItIs(dialogs);
     TFrmSDFdata holder(asItIs);
+    // Bursts are read into the readers' own buffers, sized by the file's complete blocks.
+    holder.SetHeadersOnly(true);
     RecordingContents contents;
     const std::optional<RecordingFormat> format = DetectRecordingFormat(path);
     contents.Format = format.value_or(RecordingFormat::Sdf);

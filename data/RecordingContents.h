@@ -42,7 +42,8 @@ inline constexpr std::int64_t MaxStatedBursts = 32767;
 std::optional<RecordingFormat> DetectRecordingFormat(const std::string& path);
 
 // Reads the header of the recording at `path` into `header` (an SDF of layout 1 to 3 as it is,
-// never converted) and counts its complete bursts. Nothing when the file is not a recording of
+// never converted; its sample buffers left empty, so that a header alone allocates nothing)
+// and counts its complete bursts. Nothing when the file is not a recording of
 // a layout this program reads; the reason has been shown through `dialogs` then. Errors of the
 // readers (a header that does not convert, sizes out of range, an unreadable file) are raised.
 // A TSD file is read once to the end of its complete blocks; `progress` sees that reading.

@@ -96,6 +96,9 @@ void TFrmSDFdata::CheckSizesAfterRead(const std::string& path) {
 
 void TFrmSDFdata::AllocateBuffersAfterRead(const std::string& path) {
     CheckSizesAfterRead(path);
+    if (headersOnly_) {
+        return;
+    }
     try {
         record_.AllocateSampleBuffers();
     } catch (const RangeError& e) {

@@ -72,6 +72,10 @@ public:
     // (a RangeError naming the file) instead of allocating them.
     void SetSampleBufferLimit(std::int64_t bytes) { sampleBufferLimit_ = bytes; }
     std::int64_t SampleBufferLimit() const { return sampleBufferLimit_; }
+    // The header readers check the sizes but leave the sample buffers as they are, for a
+    // reader that reads bursts into buffers of its own: a header alone then allocates nothing,
+    // whatever sizes it states.
+    void SetHeadersOnly(bool headersOnly) { headersOnly_ = headersOnly; }
 
     // Steps of the header readers after the fields are in the record: the burst-interval
     // normalisation, the derived sizes checked against the limits, and the sample buffers.
@@ -85,6 +89,7 @@ private:
     Dialogs& dialogs_;
     OldFormatUpgrader* upgrader_ = nullptr;
     std::int64_t sampleBufferLimit_ = 0x7FFFFFFF;
+    bool headersOnly_ = false;
     SdfWriter sdfWriter_;
     TsdWriter tsdWriter_;
     int writeError_ = 0;

@@ -14,6 +14,7 @@
 using namespace tessary;
 using tessary::testing::ReadAll;
 using tessary::testing::ScratchFolder;
+using tessary::testing::ScriptedDialogs;
 using tessary::testing::WriteAll;
 using tessary::testing::WriteRecording;
 
@@ -151,6 +152,37 @@ TEST(ViewedRecording, AFileThatIsNoRecordingGivesAReasonNamingIt) {
         EXPECT_EQ(hugeView.Source->Bursts(), 0);
     } else {
         EXPECT_NE(hugeView.Problem.find(huge), std::string::npos);
+    }
+}
+
+// A header that states large bursts but holds none allocates nothing for them: the bursts are
+// read into buffers sized by the file's complete blocks, never by the header alone.
+TEST(ViewedRecording, AHeaderAloneAllocatesNoSampleBuffers) {
+    ScratchFolder folder;
+    sdfbytes::Recording r;
+    r.ChNum = 4;
+    r.DataNum = 100000000; // 800 MB of samples a burst
+    r.Iteration = 3;
+    r.Rows.assign(4, {"c", "u", 1.0f, 0.0f});
+    const std::string sdf = folder.File("empty.sdf");
+    WriteAll(sdf, sdfbytes::Header(r, 4));
+    const std::string tsd = folder.File("empty.tsd");
+    WriteAll(tsd, "Time Series Data Text Format Ver.2\r\nmemo\r\n2026/01/02 03:04:05 000\r\n"
+                  "1 usec\r\n3\r\n1 sec\r\n4,0\r\n100000000\r\n1,1,1,1\r\n0,0,0,0\r\n"
+                  "a,b,c,d\r\nV,V,V,V\r\n");
+    for (const std::string& path : {sdf, tsd}) {
+        MeasurementParameters header;
+        ScriptedDialogs dialogs;
+        const auto contents = ExamineRecording(path, dialogs, header);
+        ASSERT_TRUE(contents) << path;
+        EXPECT_EQ(contents->CompleteBursts, 0);
+        EXPECT_EQ(header.DataNum, 100000000);
+        for (const auto& channel : header.Samples) {
+            EXPECT_TRUE(channel.empty()) << path;
+        }
+        ViewedRecording viewed = Opened(path);
+        ASSERT_TRUE(viewed.Source);
+        EXPECT_EQ(viewed.Source->Bursts(), 0);
     }
 }
 

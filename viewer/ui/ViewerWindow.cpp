@@ -152,7 +152,6 @@ ViewerWindow::ViewerWindow(const QString& path, Dialogs& dialogs, ChooseFile cho
     thread_.setObjectName(QStringLiteral("ViewerLoader"));
     thread_.start();
     notice_->setText(Utf8(texts::ViewerIndexing));
-    pending_[BurstLoader::ShownRole] = 1; // the opening
     QMetaObject::invokeMethod(
         loader_, [loader = loader_]() { loader->Open(); }, Qt::QueuedConnection);
 }
@@ -358,7 +357,6 @@ QString ViewerWindow::Notice() const {
 void ViewerWindow::RequestRead(int role, std::int64_t k) {
     const std::uint64_t request = loader_->NextRequest(role);
     requested_.at(static_cast<std::size_t>(role)) = request;
-    ++pending_.at(static_cast<std::size_t>(role));
     QMetaObject::invokeMethod(
         loader_, [loader = loader_, request, role, k]() { loader->Read(request, role, k); },
         Qt::QueuedConnection);
@@ -396,7 +394,6 @@ void ViewerWindow::ShowOverlay(std::optional<std::int64_t> k) {
 }
 
 void ViewerWindow::Reload() {
-    ++pending_[BurstLoader::ShownRole];
     reloadAction_->setEnabled(false);
     QMetaObject::invokeMethod(
         loader_, [loader = loader_]() { loader->Open(); }, Qt::QueuedConnection);
@@ -414,7 +411,6 @@ void ViewerWindow::OnOpened(std::shared_ptr<const RecordingInfo> info) {
     timing_.emplace(info_->Header);
     progress_->hide();
     reloadAction_->setEnabled(true);
-    --pending_[BurstLoader::ShownRole];
     ShowHeader();
     SetNavigationRange();
     notice_->setText(
@@ -433,7 +429,6 @@ void ViewerWindow::OnOpened(std::shared_ptr<const RecordingInfo> info) {
 
 void ViewerWindow::OnBurstRead(quint64 request, int role,
                                std::shared_ptr<const tessary::ShownBurst> burst) {
-    --pending_.at(static_cast<std::size_t>(role));
     if (request == requested_.at(static_cast<std::size_t>(role))) {
         if (role == BurstLoader::ShownRole) {
             charts_->SetBurst(std::move(burst));
@@ -448,8 +443,6 @@ void ViewerWindow::OnBurstRead(quint64 request, int role,
 }
 
 void ViewerWindow::OnFailed(const QString& message) {
-    // Requests skipped before the failure are no longer counted as pending.
-    pending_ = {0, 0};
     progress_->hide();
     reloadAction_->setEnabled(true);
     notice_->setText(message);

@@ -98,7 +98,6 @@ private:
     std::optional<BurstTiming> timing_;
     std::int64_t wanted_ = 0;
     std::optional<std::int64_t> wantedOverlay_;
-    std::array<std::uint64_t, 2> pending_{};
     std::array<std::uint64_t, 2> requested_{};
 
     ViewerCharts* charts_ = nullptr;
