@@ -110,7 +110,9 @@ TEST(ViewedRecording, CutOffShrunkAndGrownFilesShowWhatIsComplete) {
         const std::string whole = ReadAll(path);
         const std::string full = folder.File(tsd ? "full.tsd" : "full.sdf");
         WriteAll(full, whole);
-        const RecordingContents& contents = Opened(full).Source->Contents();
+        const ViewedRecording fullView = Opened(full);
+        ASSERT_TRUE(fullView.Source);
+        const RecordingContents& contents = fullView.Source->Contents();
         const auto header =
             static_cast<std::uintmax_t>(tsd ? contents.Tsd.HeaderBytes : contents.Sdf.HeaderBytes);
         const auto size = static_cast<std::uintmax_t>(whole.size());
