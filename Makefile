@@ -2,11 +2,12 @@
 # Both install the Debian packages they need first (only those missing).
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+RELEASE_BUILD ?= build-release
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 120
 
-.PHONY: all setup configure build run test asan-test bench fuzz deb format clean
+.PHONY: all setup configure build run test asan-test release-test bench fuzz deb format clean
 
 all: build
 
@@ -32,6 +33,13 @@ asan-test: setup
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The core and its tests again, built as Release: some of the compiler's warnings appear only
+# when it optimises fully.
+release-test: setup
+	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTESSARY_GUI=OFF -DTESSARY_BENCH=OFF
+	cmake --build $(RELEASE_BUILD) -j$(JOBS)
+	cd $(RELEASE_BUILD) && ctest --output-on-failure -j$(JOBS)
+
 # The window benchmarks draw offscreen when there is no display; the window benchmark's
 # settings file beside it is skipped. The Python reader's benchmark runs with the system's Python.
 bench: build
@@ -56,4 +64,4 @@ format:
 	    xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(FUZZ_BUILD)

@@ -43,7 +43,11 @@ int CreateTemporaryBeside(const std::string& target, std::string& name) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
                       static_cast<unsigned long long>(random()));
-        name = (FolderOf(target) / ("." + file.filename().string() + suffix)).string();
+        // Appended piece by piece: "." + string + ... trips GCC 12's -Wrestrict at -O3.
+        std::string hidden = ".";
+        hidden += file.filename().string();
+        hidden += suffix;
+        name = (FolderOf(target) / hidden).string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
