@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 #include <limits>
 #include <string>
 
@@ -31,6 +32,11 @@ int HexDigit(char c) {
         return c - 'A' + 10;
     }
     return -1;
+}
+
+locale_t CLocale() {
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    return c;
 }
 
 } // namespace
@@ -127,11 +133,25 @@ double TextToFloat(std::string_view text) {
     }
     const std::string number(text.substr(begin, end - begin));
     errno = 0;
-    const double value = std::strtod(number.c_str(), nullptr);
+    // The C locale's conversion: the process locale, which the window takes from the
+    // desktop, may want a decimal comma and would stop at the point.
+    const double value = ::strtod_l(number.c_str(), nullptr, CLocale());
     if (!std::isfinite(value) || (errno == ERANGE && std::fabs(value) > 1.0)) {
         NotANumber(text, "floating point value");
     }
     return value;
+}
+
+std::string WithFullStop(std::string_view text, std::string_view localeDecimal) {
+    std::string out(text);
+    if (localeDecimal != "," || out.find('.') != std::string::npos) {
+        return out;
+    }
+    const std::size_t comma = out.find(',');
+    if (comma != std::string::npos && out.find(',', comma + 1) == std::string::npos) {
+        out[comma] = '.';
+    }
+    return out;
 }
 
 } // namespace tessary

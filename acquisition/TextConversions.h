@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tessary {
@@ -13,7 +14,13 @@ namespace tessary {
 std::int32_t TextToInt(std::string_view text);
 
 // Spaces around, an optional sign, digits with at most one decimal point (at least one
-// digit), an optional exponent. Infinite or not-a-number results do not convert.
+// digit), an optional exponent. Infinite or not-a-number results do not convert. The point
+// is a full stop whatever the process locale, as in every file.
 double TextToFloat(std::string_view text);
+
+// A number typed in the window with the desktop's decimal separator `localeDecimal`: when
+// that is a comma, a text with one comma and no full stop gets a full stop in its place,
+// so that the window takes "0,5" and "0.5" alike. Any other text is returned as it is.
+std::string WithFullStop(std::string_view text, std::string_view localeDecimal);
 
 } // namespace tessary

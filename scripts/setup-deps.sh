@@ -13,6 +13,8 @@ packages=(
     # Installing and packaging: the icons drawn from the SVG, the validators of the desktop
     # entry, metadata and MIME types, the man pages' check, dpkg-shlibdeps for `make deb`.
     librsvg2-bin desktop-file-utils appstream shared-mime-info groff-base dpkg-dev
+    # The tests' comma-decimal locale is generated from the locale sources.
+    locales
 )
 # `--fuzz` adds what the libFuzzer targets need.
 if [ "${1:-}" = "--fuzz" ]; then

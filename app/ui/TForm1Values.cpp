@@ -2,6 +2,7 @@
 // (channel rows, file type and name, the comment's limit).
 #include "app/ui/TForm1.h"
 
+#include "acquisition/TextConversions.h"
 #include "app/StartupDefaults.h"
 #include "app/ui/QtStrings.h"
 #include "data/Cp932.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -64,13 +66,16 @@ void TForm1::ApplyLoadedValues(const ControlValues& values) {
 }
 
 ControlValues TForm1::Values() const {
+    // Numbers reach the record and the files with a full stop; the desktop's decimal comma
+    // is taken too.
+    const std::string decimal = S(QLocale::system().decimalPoint());
     ControlValues values;
     const QRect bounds = geometry();
     values.Left = pos().x();
     values.Top = pos().y();
     values.Width = bounds.width();
     values.Height = bounds.height();
-    values.WaitTime = S(EditWaitTime->text());
+    values.WaitTime = WithFullStop(S(EditWaitTime->text()), decimal);
     values.Iteration = S(EditIteration->text());
     values.BurstInterval = S(EditBurstInterval->text());
     values.BurstUnitIndex = ComboBoxBITUnit->currentIndex();
@@ -84,6 +89,9 @@ ControlValues TForm1::Values() const {
         for (int column = 0; column < ChannelColumns; ++column) {
             const QTableWidgetItem* item = StringGridChannel->item(row, column);
             cells[column] = item != nullptr ? S(item->text()) : std::string();
+        }
+        for (const int coefficient : {3, 4}) {
+            cells[coefficient] = WithFullStop(cells[coefficient], decimal);
         }
         values.ChannelGrid.push_back(cells);
     }

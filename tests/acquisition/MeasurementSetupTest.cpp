@@ -3,6 +3,7 @@
 #include "acquisition/MeasurementSetup.h"
 #include "acquisition/TextConversions.h"
 #include "data/Errors.h"
+#include "tests/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,21 @@ TEST(TextConversions, RealsTakeSpacesAroundAndAnExponentButNothingElse) {
          {"", ".", "abc", "1,5", "1e", "inf", "nan", "0x10", "1e999", "1.5x", "1..2"}) {
         EXPECT_THROW(TextToFloat(bad), ConversionError) << bad;
     }
+}
+
+TEST(TextConversions, AFullStopIsThePointUnderADecimalCommaLocaleToo) {
+    const CommaLocale german;
+    ASSERT_TRUE(german.Active()) << "the generated de_DE.UTF-8 locale is missing";
+    EXPECT_DOUBLE_EQ(TextToFloat("0.5"), 0.5);
+    EXPECT_DOUBLE_EQ(TextToFloat("-2.5E-1"), -0.25);
+    EXPECT_THROW(TextToFloat("0,5"), ConversionError);
+    // The window's own decimal comma becomes the point; a text already holding one, or
+    // more than one comma, is left for the check to refuse.
+    EXPECT_DOUBLE_EQ(TextToFloat(WithFullStop("0,5", ",")), 0.5);
+    EXPECT_EQ(WithFullStop("2.5", ","), "2.5");
+    EXPECT_EQ(WithFullStop("1,000.5", ","), "1,000.5");
+    EXPECT_EQ(WithFullStop("1,2,3", ","), "1,2,3");
+    EXPECT_EQ(WithFullStop("0,5", "."), "0,5");
 }
 
 class GatherSettingsTest : public ::testing::Test {
