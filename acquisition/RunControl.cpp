@@ -26,7 +26,20 @@ constexpr std::int32_t MaxScansPerFetch = 32;
 constexpr auto BurstPassWait = std::chrono::milliseconds(1);
 constexpr auto MaxWaitingWait = std::chrono::milliseconds(20);
 constexpr auto IdleWait = std::chrono::milliseconds(1000);
-constexpr double MsPerDay = 86'400'000.0;
+constexpr std::int64_t NsPerMs = 1'000'000;
+constexpr double NsPerDay = 86'400e9;
+
+// Nanoseconds as days, for the countdowns' texts and the progress bar.
+double Days(std::int64_t ns) {
+    return static_cast<double>(ns) / NsPerDay;
+}
+
+// `start` + `ns`, held below the clock's end: a time that far away never comes.
+std::int64_t Later(std::int64_t start, long double ns) {
+    const long double due = static_cast<long double>(start) + ns;
+    const auto last = static_cast<long double>(std::numeric_limits<std::int64_t>::max());
+    return due >= last ? std::numeric_limits<std::int64_t>::max() : static_cast<std::int64_t>(due);
+}
 
 // A progress-bar position: nearest integer, ties to even, held to the bar's range.
 int ProgressPosition(double percent) {
@@ -36,15 +49,13 @@ int ProgressPosition(double percent) {
     return percent >= 100 ? 100 : static_cast<int>(std::nearbyint(percent));
 }
 
-// How long to wait before looking again at something due in `days`.
-std::chrono::milliseconds WaitFor(double days) {
-    const double ms = std::ceil(days * MsPerDay);
-    if (!(ms > 0)) {
+// How long to wait before looking again at something due in `ns`.
+std::chrono::milliseconds WaitFor(std::int64_t ns) {
+    if (ns <= 0) {
         return std::chrono::milliseconds(0);
     }
-    return ms >= static_cast<double>(MaxWaitingWait.count())
-               ? MaxWaitingWait
-               : std::chrono::milliseconds(static_cast<long long>(ms));
+    const std::int64_t ms = ns / NsPerMs + (ns % NsPerMs > 0 ? 1 : 0);
+    return ms >= MaxWaitingWait.count() ? MaxWaitingWait : std::chrono::milliseconds(ms);
 }
 
 } // namespace
@@ -119,15 +130,14 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
     view_.SetBtnAdStartEnabled(false);
     view_.SetBtnAdStopEnabled(true);
     view_.DisableMenus();
-    const double now = clock_.Now();
     if (settings_.WaitTime > 0) {
-        waitStart_ = now;
-        waitEnd_ = now + settings_.WaitTime / SecondsPerDay;
+        waitStart_ = clock_.Monotonic();
+        waitEnd_ = Later(waitStart_, static_cast<long double>(settings_.WaitTime) * 1e9L);
         phase_ = Phase::InitialWait;
         view_.SetEditPresentStatus(texts::WaitingToStart);
     } else {
         phase_ = Phase::Bursts;
-        Guarded([&] { BeginBursts(now); });
+        Guarded([&] { BeginBursts(); });
     }
     return Running();
 }
@@ -171,11 +181,11 @@ std::chrono::milliseconds RunControl::Pass() {
             if (const auto failure = writer_.Failed()) {
                 StopOnWriteFailure(*failure);
             } else if (phase_ == Phase::InitialWait) {
-                wait = WaitPass(clock_.Now());
+                wait = WaitPass(clock_.Monotonic());
             } else if (state_.IrqModeActive) {
                 wait = DrainWhileReady();
             } else {
-                const double now = clock_.Now();
+                const std::int64_t now = clock_.Monotonic();
                 if (now >= state_.NextBurstTime) {
                     StartBurst();
                 } else {
@@ -215,21 +225,24 @@ void RunControl::AppWindowProc(std::int64_t code, std::int64_t param) {
     });
 }
 
-std::chrono::milliseconds RunControl::WaitPass(double now) {
+std::chrono::milliseconds RunControl::WaitPass(std::int64_t now) {
     if (now < waitEnd_) {
-        view_.SetProgressBar1(
-            ProgressPosition((now - waitStart_) * 100.0 / (waitEnd_ - waitStart_)));
-        view_.SetEditTime(texts::StartsIn(FormatSpan(waitEnd_ - now)));
+        view_.SetProgressBar1(ProgressPosition(static_cast<double>(now - waitStart_) * 100.0 /
+                                               static_cast<double>(waitEnd_ - waitStart_)));
+        view_.SetEditTime(texts::StartsIn(FormatSpan(Days(waitEnd_ - now))));
         return WaitFor(waitEnd_ - now);
     }
     phase_ = Phase::Bursts;
-    BeginBursts(now);
+    BeginBursts();
     return std::chrono::milliseconds(0);
 }
 
-void RunControl::BeginBursts(double now) {
-    data_.Record().StartTime = now;
-    state_.NextBurstTime = now;
+void RunControl::BeginBursts() {
+    // The start is recorded on the wall clock; the schedule counts from it on the
+    // monotonic one, which a change of the wall clock does not move.
+    data_.Record().StartTime = clock_.Now();
+    startNs_ = clock_.Monotonic();
+    state_.NextBurstTime = startNs_;
     // The header written at Start carries the old start time; now the real one is known. The
     // writer's thread rewrites it while the first burst begins.
     writer_.SubmitHeader(data_.Record(), settings_.FileName);
@@ -256,9 +269,9 @@ void RunControl::StartBurst() {
     FailedStop(message);
 }
 
-void RunControl::ShowRemainingTime(double now) {
+void RunControl::ShowRemainingTime(std::int64_t now) {
     const MeasurementParameters& record = data_.Record();
-    const double remaining = state_.NextBurstTime - now;
+    const double remaining = Days(state_.NextBurstTime - now);
     view_.SetEditTime(texts::TimeRemaining(FormatSpan(remaining)));
     const long double burst = record.SInterval * TimeUnitAt(record.SITUnit).Seconds *
                               (static_cast<long double>(record.DataNum) - 1) / SecondsPerDay;
@@ -385,7 +398,9 @@ void RunControl::CompleteBurst(bool interrupted) {
         card_.RunEnded();
         return;
     }
-    state_.NextBurstTime = record.StartTime + state_.BurstNumber * settings_.BurstIntervalDays;
+    state_.NextBurstTime =
+        Later(startNs_, static_cast<long double>(state_.BurstNumber) * settings_.BurstIntervalMs *
+                            static_cast<long double>(NsPerMs));
     view_.SetEditPresentStatus(texts::BurstWaiting(state_.BurstNumber + 1));
 }
 

@@ -34,6 +34,11 @@ namespace tessary {
 // its header could not state one more burst (32 767) or its next SDF block would start past
 // the 2 GB offset limit.
 //
+// The schedule (the initial wait, burst n + 1 at the first burst's start + n burst
+// intervals, the countdowns) runs on the clock's monotonic time, so that a change of the
+// wall clock neither hurries nor stalls it, and a machine that was suspended resumes on
+// schedule, the bursts that fell due meanwhile following at once. StartTime is wall time.
+//
 // Errors that the run does not handle itself (a range error from the card's parameters or
 // from a conversion, an input/output error while finishing a file) end the run with the
 // full stop and then leave Pass() or BtnAdStopClick() as exceptions, for the host's general
@@ -81,10 +86,10 @@ private:
 
     // Runs one step; an error that escapes it ends a running run with the full stop first.
     template <typename Step> void Guarded(Step&& step);
-    std::chrono::milliseconds WaitPass(double now);
-    void BeginBursts(double now);
+    std::chrono::milliseconds WaitPass(std::int64_t now);
+    void BeginBursts();
     void StartBurst();
-    void ShowRemainingTime(double now);
+    void ShowRemainingTime(std::int64_t now);
     // Drains while words are ready, up to the time slice.
     std::chrono::milliseconds DrainWhileReady();
     // One fetch and conversion; the number of words fetched.
@@ -128,8 +133,11 @@ private:
     Phase phase_ = Phase::Idle;
     int fileType_ = FileTypeSdf; // taken at Start: the whole run writes one format
     std::int16_t runChNum_ = 0;  // the channel count the run was set up for
-    double waitStart_ = 0.0;
-    double waitEnd_ = 0.0;
+    // Monotonic nanoseconds: the initial wait's start and end, and the first burst's start,
+    // from which burst n + 1 is due n burst intervals later.
+    std::int64_t waitStart_ = 0;
+    std::int64_t waitEnd_ = 0;
+    std::int64_t startNs_ = 0;
     bool inPass_ = false;
     std::chrono::microseconds drainSlice_{4000};
 };

@@ -10,7 +10,7 @@ struct RunState {
     bool IrqModeActive = false;       // the card's interrupt ring mode is running
     bool RingBufferAllocated = false; // the card holds a ring buffer
     std::int32_t BurstNumber = 0;     // 1-based number of the burst begun last; 0 before
-    double NextBurstTime = 0.0;       // days
+    std::int64_t NextBurstTime = 0;   // when the next burst is due: Clock::Monotonic ns
     std::int32_t ScansDone = 0;       // scans of the current burst converted
     std::int32_t WordsRead = 0;       // words of the current burst fetched
 };

@@ -3,7 +3,6 @@
 #include "acquisition/VectorState.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -19,12 +18,6 @@ constexpr std::int64_t Never = std::numeric_limits<std::int64_t>::max();
 // Nanoseconds of one sampling-interval step for the units sec, msec, usec.
 constexpr std::int64_t UnitNs[] = {1'000'000'000, 1'000'000, 1'000};
 
-std::int64_t SteadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // xorshift64*: a fixed, portable sequence for the noise signal.
 double NextUniform(std::uint64_t& state) {
     state ^= state >> 12;
@@ -36,7 +29,7 @@ double NextUniform(std::uint64_t& state) {
 } // namespace
 
 SimulatedCard::SimulatedCard(const SimulatedCardSettings& settings, TimeSource now)
-    : settings_(settings), now_(now ? std::move(now) : TimeSource(SteadyNanoseconds)) {}
+    : settings_(settings), now_(now ? std::move(now) : TimeSource(BootTimeNanoseconds)) {}
 
 std::int32_t SimulatedCard::AdGetCardResource(std::int32_t, std::int32_t, std::int32_t& kind,
                                               std::int32_t& ioBase, std::int32_t& irq) {

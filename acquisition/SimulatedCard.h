@@ -2,23 +2,24 @@
 
 #include "acquisition/AdLib32.h"
 #include "acquisition/SimulatedCardSettings.h"
+#include "data/Clock.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 namespace tessary {
 
 // A 12-bit, 8-channel, ±10 V card without hardware. Samples appear in real time: scan i of
 // a burst exists once i sampling intervals have passed since AdStartIrqRingMode, reckoned
-// from a monotonic time source whenever the ring buffer is read (no thread). The ring
+// from the monotonic clock that schedules the run (Clock::Monotonic; CLOCK_BOOTTIME unless
+// another source is given) whenever the ring buffer is read (no thread). The ring
 // overflows when more than its size in words is waiting unread. Messages: 1 at the start,
 // 128 (param: the scans) when a burst's last scan exists, 2 on overflow, 3 on the abnormal
 // end that the settings ask for.
 class SimulatedCard final : public AdLib32 {
 public:
     // Nanoseconds from any fixed origin; never decreasing.
-    using TimeSource = std::function<std::int64_t()>;
+    using TimeSource = MonotonicSource;
 
     explicit SimulatedCard(const SimulatedCardSettings& settings = {}, TimeSource now = {});
 

@@ -273,12 +273,16 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
             dialogs.Error(why);
             return ExitFailed;
         }
+        // The run's schedule and the card's timing keep one monotonic clock.
+        const SystemClock clock;
         std::unique_ptr<AdLib32> card;
         if (cardName.Type == CardName::Kind::Simulated) {
-            card = std::make_unique<SimulatedCard>(SimulatedCardSettings::Load(cardConfig));
+            card = std::make_unique<SimulatedCard>(SimulatedCardSettings::Load(cardConfig),
+                                                   clock.MonotonicTime());
         } else {
             card = std::make_unique<SigrokCard>(
-                cardName, config ? SigrokCardSettings::Load(cardConfig) : SigrokCardSettings{});
+                cardName, config ? SigrokCardSettings::Load(cardConfig) : SigrokCardSettings{},
+                clock.MonotonicTime());
             dialogs.SetSubject(cardName.Text());
         }
         if (!DetectCard(*card)) {
@@ -292,7 +296,6 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         CardMessageQueue messages;
         RunSettings settings;
         TerminalRunView view(console);
-        const SystemClock clock;
         RunControl run(*card, messages, holder, settings, view, dialogs, clock);
         const int shownBefore = dialogs.MessagesShown();
         if (!run.BtnAdStartClick(controls)) {

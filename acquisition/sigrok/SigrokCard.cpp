@@ -5,6 +5,7 @@
 #include "acquisition/sigrok/SigrokDevice.h"
 #include "acquisition/sigrok/SigrokLibrary.h"
 #include "acquisition/sigrok/WordRing.h"
+#include "data/Clock.h"
 #include "data/Errors.h"
 #include "texts/Texts.h"
 
@@ -24,17 +25,11 @@ constexpr std::int64_t StallGraceNs = 10'000'000'000;
 // How long detection waits for the first reading of every input.
 constexpr auto ProbeTime = std::chrono::seconds(2);
 
-std::int64_t SteadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 SigrokCard::SigrokCard(CardName name, SigrokCardSettings settings, TimeSource now)
     : name_(std::move(name)), settings_(std::move(settings)),
-      now_(now ? std::move(now) : TimeSource(SteadyNanoseconds)) {
+      now_(now ? std::move(now) : TimeSource(BootTimeNanoseconds)) {
     // A library that does not start finds no device; detection says why.
     try {
         library_ = SigrokLibrary::Acquire();

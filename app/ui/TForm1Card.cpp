@@ -42,12 +42,12 @@ std::unique_ptr<AdLib32> TForm1::MakeCard(const CardName& name,
     cardName_ = name;
     cardPage_->SetChoices({SimulatedCardName}, name.Text());
     if (name.Type == CardName::Kind::Sigrok) {
-        auto card = std::make_unique<SigrokCard>(name, settings);
+        auto card = std::make_unique<SigrokCard>(name, settings, clock_.MonotonicTime());
         sigrokCard_ = card.get();
         return card;
     }
     sigrokCard_ = nullptr;
-    return std::make_unique<SimulatedCard>(LoadCardSettings());
+    return std::make_unique<SimulatedCard>(LoadCardSettings(), clock_.MonotonicTime());
 }
 
 void TForm1::UseCard(std::unique_ptr<AdLib32> card) {

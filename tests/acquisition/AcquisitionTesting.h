@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
@@ -28,11 +29,19 @@ namespace tessary::testing {
 
 inline constexpr double Second = 1.0 / 86400.0;
 
+// Time passes on both clocks with Advance; the wall clock alone jumps with JumpWall, as
+// a daylight-saving change or a clock set by hand makes it.
 class FakeClock final : public Clock {
 public:
     double Now() const override { return now; }
-    void Advance(double seconds) { now += seconds * Second; }
+    std::int64_t Monotonic() const override { return monotonic; }
+    void Advance(double seconds) {
+        now += seconds * Second;
+        monotonic += static_cast<std::int64_t>(std::llround(seconds * 1e9));
+    }
+    void JumpWall(double seconds) { now += seconds * Second; }
     double now = 46000.5;
+    std::int64_t monotonic = 1'000'000'000'000;
 };
 
 struct ShownBox {

@@ -115,12 +115,13 @@ TEST_F(RunControlTest, StoresAndWritesEveryChannelBeyondTheFourCharts) {
 
 TEST_F(RunControlTest, KeepsTheFixedScheduleAndCatchesUpWithoutSkipping) {
     const double t0 = clock.now;
+    const std::int64_t m0 = clock.monotonic;
     Start();
     Pass();
     EXPECT_DOUBLE_EQ(data.Record().StartTime, t0);
     FinishBurst();
     EXPECT_EQ(view.presentStatus, "2回目の計測待ち");
-    EXPECT_DOUBLE_EQ(run.State().NextBurstTime, t0 + Second);
+    EXPECT_EQ(run.State().NextBurstTime, m0 + 1'000'000'000);
     clock.Advance(0.5);
     Pass();
     EXPECT_EQ(view.timeText, "残り時間：00:00:00");
@@ -328,9 +329,46 @@ TEST_F(RunControlTest, CardMessagesSetTheStatusAndOverflowStopsTheRun) {
     EXPECT_EQ(FileSize(), size);
 }
 
+TEST_F(RunControlTest, TheScheduleIgnoresJumpsOfTheWallClockAndRecordsWallTime) {
+    controls.BurstInterval = "10";
+    controls.WaitTime = "4";
+    Start();
+    // An hour back (autumn's change) while the wait runs: the wait still ends on time.
+    clock.Advance(1);
+    clock.JumpWall(-3600);
+    Pass();
+    EXPECT_EQ(view.timeText, "開始まであと00:00:03");
+    clock.Advance(3);
+    Pass(); // the wait ends
+    Pass();
+    EXPECT_EQ(view.presentStatus, "1回目の計測");
+    EXPECT_DOUBLE_EQ(data.Record().StartTime, clock.now); // wall time, as it was then
+    FinishBurst();
+    // An hour forward (spring): burst 2 is not due yet.
+    clock.JumpWall(3600);
+    clock.Advance(5);
+    Pass();
+    EXPECT_EQ(card.bursts, 1);
+    EXPECT_EQ(view.timeText, "残り時間：00:00:05");
+    // Back again: the run neither stalls nor waits an hour.
+    clock.JumpWall(-3600);
+    clock.Advance(5);
+    Pass();
+    EXPECT_EQ(card.bursts, 2);
+    EXPECT_EQ(view.presentStatus, "2回目の計測");
+    FinishBurst();
+    // Suspended for 25 s: burst 3, due 15 s ago, follows at once.
+    clock.Advance(25);
+    Pass();
+    EXPECT_EQ(card.bursts, 3);
+    FinishBurst();
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(HeaderIteration(), 3);
+}
+
 TEST_F(RunControlTest, AnAbnormalEndKeepsTheBurstMarkedAndTheRunGoingOnSchedule) {
     SetBurst(50, 2);
-    const double t0 = clock.now;
+    const std::int64_t m0 = clock.monotonic;
     Start();
     Pass();
     card.ready = 40;
@@ -342,7 +380,7 @@ TEST_F(RunControlTest, AnAbnormalEndKeepsTheBurstMarkedAndTheRunGoingOnSchedule)
     EXPECT_TRUE(run.Running());
     EXPECT_TRUE(view.stopEnabled);
     EXPECT_EQ(view.presentStatus, "2回目の計測待ち");
-    EXPECT_DOUBLE_EQ(run.State().NextBurstTime, t0 + Second);
+    EXPECT_EQ(run.State().NextBurstTime, m0 + 1'000'000'000);
     run.WaitForWrites();
     const std::string bytes = ReadAll(controls.FileName);
     EXPECT_EQ(Stored(bytes, 0, 39, 0), 0);
