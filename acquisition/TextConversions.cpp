@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <limits>
+#include <locale.h>
 #include <string>
 
 namespace tessary {

@@ -70,8 +70,8 @@ private slots:
         ScratchFolder folder;
         ScriptedDialogs dialogs(MessageAnswer::Yes);
         SaveAs files(QString::fromStdString(folder.File("setup.apm")));
-        TForm1 form(dialogs, files, [](QDialog&) { return 1; },
-                    std::make_unique<SimulatedCard>());
+        TForm1 form(
+            dialogs, files, [](QDialog&) { return 1; }, std::make_unique<SimulatedCard>());
         form.FormShow();
         form.EditIteration->setText(QStringLiteral("1"));
         form.EditSInterval->setText(QStringLiteral("1"));
@@ -88,8 +88,8 @@ private slots:
 
         form.findChild<QAction*>(QStringLiteral("Save1"))->trigger();
         const std::string apm = tessary::testing::ReadAll(folder.File("setup.apm"));
-        for (const char* key : {"Coef A=0.5\r\n", "Coef B=2.5\r\n", "Coef A=0.25\r\n",
-                                "Coef B=-1.5\r\n"}) {
+        for (const char* key :
+             {"Coef A=0.5\r\n", "Coef B=2.5\r\n", "Coef A=0.25\r\n", "Coef B=-1.5\r\n"}) {
             QVERIFY2(apm.find(key) != std::string::npos, key);
         }
 
