@@ -2,6 +2,7 @@
 
 #include "acquisition/MeasurementSetup.h"
 #include "acquisition/StartChecks.h"
+#include "acquisition/StartFieldCheck.h"
 #include "data/DateTime.h"
 #include "data/Errors.h"
 #include "data/PosixFile.h"
@@ -97,6 +98,9 @@ bool RunControl::BtnAdStartClick(const ControlValues& controls) {
         return false;
     }
     outcome_ = {};
+    if (!FieldsFitToRun(controls)) {
+        return false;
+    }
     StartChecks checks(controls, dialogs_);
     if (!checks.BeforeOverwrite()) {
         return false;
@@ -518,6 +522,16 @@ bool RunControl::OpenDataFile() {
         ::unlink(path.c_str());
     }
     dialogs_.ShowError(texts::CannotWrite(path, PosixFile::ReasonOf(failure)));
+    return false;
+}
+
+bool RunControl::FieldsFitToRun(const ControlValues& controls) {
+    const std::optional<FieldRefusal> refusal = CheckFieldsAtStart(controls, card_);
+    if (!refusal) {
+        return true;
+    }
+    dialogs_.ShowError(refusal->Message);
+    view_.FocusField(refusal->Field, refusal->Channel);
     return false;
 }
 

@@ -48,9 +48,10 @@ public:
     RunControl(AdLib32& card, CardMessagePoster& window, TFrmSDFdata& data, RunSettings& settings,
                RunView& view, Dialogs& dialogs, const Clock& clock);
 
-    // The start button: the checks of StartChecks, the overwrite question, GatherSettings, the
-    // lock, the header of the emptied file. True when a run began. Does nothing while a run is
-    // going on.
+    // The start button: the check of every field (CheckFieldsAtStart; a refusal is shown and
+    // its field focused), the checks of StartChecks, the overwrite question, GatherSettings,
+    // the lock, the header of the emptied file. True when a run began. Does nothing while a
+    // run is going on.
     bool BtnAdStartClick(const ControlValues& controls);
 
     // The stop button: finishes the recording and puts the window back to idle. Does nothing
@@ -115,6 +116,8 @@ private:
     std::optional<Limit> RunLimit() const;
     // Locks and empties the data file and writes its header; false after showing why not.
     bool OpenDataFile();
+    // False, with the refusal shown and its field focused, when a field is not fit to run.
+    bool FieldsFitToRun(const ControlValues& controls);
     bool WriteHeader();
 
     AdLib32& card_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "acquisition/SettingField.h"
+
 #include <cstdint>
 #include <string>
 
@@ -29,6 +31,10 @@ public:
     virtual void ShowConvertedScans(std::int32_t scans) = 0;
     // Lays the charts out for the record's ChNum.
     virtual void Panel2Resize() = 0;
+
+    // Start refused the value of `field` (of 0-based `channel` for a coefficient): the
+    // window puts the focus there; a view without fields ignores it.
+    virtual void FocusField(SettingField /*field*/, int /*channel*/) {}
 };
 
 } // namespace tessary

@@ -132,6 +132,35 @@ std::string ParameterFileChannelsUnusable(std::int64_t entry) {
            ") は表示できないため、チャンネル数は変えていません。";
 }
 
+std::string CoefficientField(std::int64_t channel, const std::string& which) {
+    return "チャンネル " + std::to_string(channel) + " の係数 " + which;
+}
+
+std::string IntegerRange(std::int64_t lo, std::int64_t hi) {
+    return std::to_string(lo) + " ～ " + std::to_string(hi) + " の整数";
+}
+
+std::string NumberAtMost(std::int64_t most) {
+    return std::to_string(most) + " 以下の数値";
+}
+
+std::string FieldValueRefused(const std::string& field, const std::string& text,
+                              const std::string& accepts) {
+    const std::string what =
+        text.empty() ? field + "が入力されていません。" : field + "「" + text + "」は使えません。";
+    return what + accepts + "で設定して下さい。";
+}
+
+std::string FieldUnitMissing(const std::string& field) {
+    return field + "の単位を選んで下さい。";
+}
+
+std::string SamplingIntervalRefusedByCard(const std::string& value, const std::string& unit,
+                                          const std::string& accepts) {
+    return "サンプリング間隔 " + value + " " + unit + " はこのカードでは使えません。\n使える値：" +
+           accepts;
+}
+
 std::string CannotStart(const std::string& path, const std::string& reason) {
     return path + " を起動できません\n" + reason;
 }

@@ -174,6 +174,33 @@ std::string CutOffQuestion(const std::string& path, std::int64_t stated, std::in
 std::string CutOffRepaired(const std::string& path, std::int64_t bursts);
 std::string CutOffNotRepaired(const std::string& path, const std::string& reason);
 
+// Checks of the fields at Start: the fields as the messages name them, what they take, and
+// the messages.
+inline constexpr const char* WaitTimeField = "計測待ち時間(sec)";
+inline constexpr const char* BurstCountField = "バースト記録回数";
+inline constexpr const char* BurstIntervalField = "バースト時間間隔";
+inline constexpr const char* SamplingIntervalField = "サンプリング間隔";
+inline constexpr const char* SampleCountField = "サンプリング個数";
+inline constexpr const char* ChannelCountField = "チャンネル数";
+inline constexpr const char* UntilStoppedNote = "（0 以下は中止するまで記録）";
+inline constexpr const char* SingleNumber = "±3.4E38 以内の数値";
+// "チャンネル k の係数 A": coefficient `which` of channel k (from 1).
+std::string CoefficientField(std::int64_t channel, const std::string& which);
+// "lo ～ hi の整数".
+std::string IntegerRange(std::int64_t lo, std::int64_t hi);
+// "most 以下の数値".
+std::string NumberAtMost(std::int64_t most);
+// "<field>「<text>」は使えません。<accepts>で設定して下さい。", or for an empty field
+// "<field>が入力されていません。<accepts>で設定して下さい。".
+std::string FieldValueRefused(const std::string& field, const std::string& text,
+                              const std::string& accepts);
+// "<field>の単位を選んで下さい。".
+std::string FieldUnitMissing(const std::string& field);
+// "サンプリング間隔 <value> <unit> はこのカードでは使えません。", a line break and
+// "使える値：<accepts>".
+std::string SamplingIntervalRefusedByCard(const std::string& value, const std::string& unit,
+                                          const std::string& accepts);
+
 // File-format messages of the data-file readers.
 inline constexpr const char* FormatDiffers = "フォーマットが違います。";
 inline constexpr const char* OldFormatQuestion = "データの形式が旧式です。更新してよろしいですか。";

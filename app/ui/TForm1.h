@@ -144,6 +144,7 @@ public:
     void SetupCharts() override;
     void ShowConvertedScans(std::int32_t scans) override;
     void Panel2Resize() override;
+    void FocusField(SettingField field, int channel) override;
 
     // Controls, named as the window names them.
     QTabWidget* PageControl1 = nullptr;

@@ -6,10 +6,13 @@
 #include "app/ui/PacedText.h"
 #include "app/ui/QtStrings.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
 
 namespace tessary {
 
@@ -58,6 +61,52 @@ void TForm1::ShowConvertedScans(std::int32_t scans) {
 
 void TForm1::Panel2Resize() {
     chartPanel_->Panel2Resize();
+}
+
+void TForm1::FocusField(SettingField field, int channel) {
+    QWidget* widget = nullptr;
+    switch (field) {
+    case SettingField::WaitTime:
+        widget = EditWaitTime;
+        break;
+    case SettingField::Iteration:
+        widget = EditIteration;
+        break;
+    case SettingField::BurstInterval:
+        widget = EditBurstInterval;
+        break;
+    case SettingField::BurstUnit:
+        widget = ComboBoxBITUnit;
+        break;
+    case SettingField::SInterval:
+        widget = EditSInterval;
+        break;
+    case SettingField::SamplingUnit:
+        widget = ComboSampUnit;
+        break;
+    case SettingField::DataNum:
+        widget = EditDataNum;
+        break;
+    case SettingField::ChNum:
+        widget = ComboChNum;
+        break;
+    case SettingField::CoefficientA:
+    case SettingField::CoefficientB:
+        widget = StringGridChannel;
+        StringGridChannel->setCurrentCell(channel, field == SettingField::CoefficientA ? 3 : 4);
+        break;
+    }
+    // The field's page comes to the front first: a widget on a hidden page takes no focus.
+    for (QWidget* page = widget; page != nullptr; page = page->parentWidget()) {
+        if (PageControl1->indexOf(page) >= 0) {
+            PageControl1->setCurrentWidget(page);
+            break;
+        }
+    }
+    widget->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->selectAll();
+    }
 }
 
 void TForm1::DisableMenus() {

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -92,6 +93,10 @@ public:
     }
     void ShowConvertedScans(std::int32_t scans) override { convertedScans.push_back(scans); }
     void Panel2Resize() override { ++panelResizes; }
+    void FocusField(SettingField field, int channel) override {
+        focused = field;
+        focusedChannel = channel;
+    }
 
     std::string presentStatus = "未変換";
     std::string timeText;
@@ -102,6 +107,8 @@ public:
     bool menusEnabled = true;
     int setupCharts = 0;
     int panelResizes = 0;
+    std::optional<SettingField> focused;
+    int focusedChannel = -1;
     std::vector<std::string> presentHistory;
     std::vector<std::string> timeHistory;
     std::vector<int> progressHistory;
@@ -127,8 +134,8 @@ public:
     std::int32_t InputChannels() const override { return inputChannels; }
     bool AcceptsSamplingInterval(std::uint16_t interval, std::uint16_t,
                                  std::string& accepts) const override {
-        accepts = "1 or more";
-        return interval > 0;
+        accepts = std::to_string(shortestInterval) + " or more";
+        return interval >= shortestInterval;
     }
     std::int32_t AdSetParamAuto(CardMessagePoster& window, std::int32_t) override {
         calls.push_back("SetParamAuto");
@@ -190,6 +197,7 @@ public:
     std::int64_t delivered = 0;
     std::int32_t ringWords = 0;
     std::int32_t inputChannels = 8;
+    std::uint16_t shortestInterval = 1;
     int bursts = 0;
     int runsEnded = 0;
     std::string lastFailure;

@@ -488,12 +488,15 @@ TEST_F(RunControlTest, TheCardIsToldOnceWhenTheRunEndsHoweverItEnds) {
 }
 
 TEST_F(RunControlTest, AnErrorInsideTheRunStopsItAndReachesTheHost) {
-    controls.SInterval = "70000";
+    // 40 V is 40000 mV, which no stored sample can hold.
+    card.hexToVal = [](std::uint16_t) { return 40.0; };
     Start();
+    Pass();
+    card.ready = BurstWords();
     EXPECT_THROW(run.Pass(), RangeError);
     EXPECT_FALSE(run.Running());
     EXPECT_EQ(run.Outcome().How, RunOutcome::End::Failed);
-    EXPECT_NE(run.Outcome().Reason.find("70000"), std::string::npos) << run.Outcome().Reason;
+    EXPECT_NE(run.Outcome().Reason.find("40000"), std::string::npos) << run.Outcome().Reason;
     EXPECT_TRUE(view.startEnabled);
     EXPECT_FALSE(view.stopEnabled);
     EXPECT_TRUE(view.menusEnabled);

@@ -603,6 +603,35 @@ private slots:
         QCOMPARE(changes, 2);
     }
 
+    void aRefusedStartShowsTheFieldsPageAndFocusesIt() {
+        QTemporaryDir folder;
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        f.show();
+        SetShortRun(f, folder.filePath(QStringLiteral("run.sdf")), QStringLiteral("1"));
+        f.EditDataNum->setText(QStringLiteral("-5"));
+        f.BtnAdStart->click();
+        QVERIFY(!f.Running());
+        QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
+        QVERIFY(h.dialogs.Shown[0].Text.starts_with("サンプリング個数「-5」は使えません。"));
+        QCOMPARE(f.PageControl1->tabText(f.PageControl1->currentIndex()),
+                 QStringLiteral("計測ﾊﾟﾗﾒｰﾀ"));
+        QCOMPARE(f.focusWidget(), static_cast<QWidget*>(f.EditDataNum));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("run.sdf"))));
+
+        f.EditDataNum->setText(QStringLiteral("200"));
+        f.StringGridChannel->item(1, 4)->setText(QStringLiteral("x"));
+        f.BtnAdStart->click();
+        QVERIFY(!f.Running());
+        QCOMPARE(h.dialogs.Shown.size(), std::size_t(2));
+        QCOMPARE(f.PageControl1->tabText(f.PageControl1->currentIndex()),
+                 QStringLiteral("記録ﾁｬﾝﾈﾙ"));
+        QCOMPARE(f.focusWidget(), static_cast<QWidget*>(f.StringGridChannel));
+        QCOMPARE(f.StringGridChannel->currentRow(), 1);
+        QCOMPARE(f.StringGridChannel->currentColumn(), 4);
+    }
+
     void escapeStopsARunAndTheFileHoldsTheBurstsBegun() {
         QTemporaryDir folder;
         const QString fileName = folder.filePath(QStringLiteral("run.tsd"));
