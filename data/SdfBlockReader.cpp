@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessary {
@@ -16,6 +17,13 @@ SdfBlockReader::SdfBlockReader(const std::string& path, const SdfLayoutInfo& lay
     if (fd_ < 0) {
         throw FileError(path_, std::string("cannot be opened (") + std::strerror(errno) + ")");
     }
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        const std::string reason = std::strerror(errno);
+        ::close(fd_);
+        throw FileError(path_, "cannot be examined (" + reason + ")");
+    }
+    fileBytes_ = info.st_size;
 }
 
 SdfBlockReader::~SdfBlockReader() {
@@ -29,6 +37,9 @@ std::span<const std::int16_t> SdfBlockReader::ReadStored(std::int64_t k) {
 
 void SdfBlockReader::ReadStored(std::int64_t k, std::vector<std::int16_t>& into) const {
     const std::int64_t offset = BlockOffset(k);
+    if (fileBytes_ - offset < layout_.BlockValues * 2) {
+        throw FileError(path_, "the file ends inside block " + std::to_string(k + 1));
+    }
     into.resize(static_cast<std::size_t>(layout_.BlockValues));
     auto* bytes = reinterpret_cast<unsigned char*>(into.data());
     const std::size_t size = into.size() * 2;
@@ -58,6 +69,7 @@ void SdfBlockReader::ReadStored(std::int64_t k, std::vector<std::int16_t>& into)
 
 void SdfBlockReader::Read(std::int64_t k, MeasurementParameters& record) {
     const std::span<const std::int16_t> stored = ReadStored(k);
+    record.AllocateSampleBuffers();
     const bool oldMark = layout_.OldMissingMark();
     std::size_t pos = 0;
     const auto next = [&]() {

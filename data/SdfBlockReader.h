@@ -22,7 +22,8 @@ public:
 
     // Block k's values exactly as stored, in file order: DataNum steps of ChNum samples, then
     // the per-burst values; an old layout's missing mark (32767) stays as it is. Valid until
-    // the next read. A FileError when the block cannot be read whole.
+    // the next read. A FileError when the block cannot be read whole; a block that the file
+    // cannot hold is refused before any buffer is sized for it.
     std::span<const std::int16_t> ReadStored(std::int64_t k);
     // The same into the caller's buffer, which is resized to the block.
     void ReadStored(std::int64_t k, std::vector<std::int16_t>& into) const;
@@ -34,14 +35,15 @@ public:
     }
     int Descriptor() const { return fd_; }
 
-    // Block k into Samples and BurstValues, which must be sized for the record; missing
-    // samples of old layouts come out as ErrorValue.
+    // Block k into Samples and BurstValues, which are sized here when a header read left
+    // them; missing samples of old layouts come out as ErrorValue.
     void Read(std::int64_t k, MeasurementParameters& record);
 
 private:
     std::string path_;
     SdfLayoutInfo layout_;
     int fd_ = -1;
+    std::int64_t fileBytes_ = 0;
     std::vector<std::int16_t> values_;
 };
 

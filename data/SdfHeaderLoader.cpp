@@ -57,7 +57,7 @@ bool SdfHeaderLoader::Load(const std::string& path) {
     layout_.Version = upgrader.Version() == 0 ? 4 : upgrader.Version();
     if (layout_.Version < 4) {
         record.ComputeDerivedSizes();
-        holder_.AllocateBuffersAfterRead(path);
+        holder_.AllocateBuffersAfterRead(path, std::int64_t{record.HeaderBlocks} * 256);
     }
     layout_.HeaderBytes = std::int64_t{record.HeaderBlocks} * 256;
     layout_.BlockValues = std::int64_t{record.DataNum} * record.ChNum + record.BurstValueNum;

@@ -182,7 +182,8 @@ bool SdfReader::Read(const std::string& path) {
             return false;
         }
     }
-    holder_.AllocateBuffersAfterRead(path);
+    holder_.AllocateBuffersAfterRead(path, std::int64_t{record.HeaderBlocks} *
+                                               static_cast<std::int64_t>(sdf::AreaBytes));
     return true;
 }
 

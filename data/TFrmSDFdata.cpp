@@ -5,6 +5,8 @@
 #include "data/StoppedRecording.h"
 #include "data/TsdReader.h"
 
+#include <sys/stat.h>
+
 namespace tessary {
 
 std::string StripQuotes(std::string_view text) {
@@ -94,9 +96,14 @@ void TFrmSDFdata::CheckSizesAfterRead(const std::string& path) {
     }
 }
 
-void TFrmSDFdata::AllocateBuffersAfterRead(const std::string& path) {
+void TFrmSDFdata::AllocateBuffersAfterRead(const std::string& path, std::int64_t headerBytes) {
     CheckSizesAfterRead(path);
     if (headersOnly_) {
+        return;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 ||
+        std::int64_t{info.st_size} - headerBytes < std::int64_t{record_.BlockBytes}) {
         return;
     }
     try {

@@ -82,7 +82,11 @@ public:
     // Errors name the file.
     void NormaliseAfterRead(const std::string& path);
     void CheckSizesAfterRead(const std::string& path);
-    void AllocateBuffersAfterRead(const std::string& path);
+    // The buffers are sized only when the file, after its first `headerBytes`, can hold one
+    // burst of the size its header states: a few hostile header bytes must not make the
+    // program take gigabytes. Otherwise they are left for whoever reads or records a burst
+    // (AllocateSampleBuffers), when the size has met a file or the operator's Start.
+    void AllocateBuffersAfterRead(const std::string& path, std::int64_t headerBytes);
 
 private:
     MeasurementParameters record_;

@@ -285,7 +285,9 @@ bool TsdReader::Read(const std::string& path) {
         }
     }
     holder_.NormaliseAfterRead(path);
-    holder_.AllocateBuffersAfterRead(path);
+    // Every value takes two bytes of text at least (a digit and a separator), so a burst
+    // takes no fewer bytes than its SDF block.
+    holder_.AllocateBuffersAfterRead(path, 0);
     return true;
 }
 

@@ -95,7 +95,7 @@ bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path, Blo
         throw InOutError("The header cannot be written to the file " + temporary + ": " +
                          PosixFile::ReasonOf(holder.LastWriteError()));
     }
-    holder.AllocateBuffersAfterRead(path);
+    holder.AllocateBuffersAfterRead(path, std::int64_t{record.HeaderBlocks} * SectorBytes);
     record.TargetFileName = temporary;
     progress_.StartProgress(texts::UpgradeProgressTitle);
     record.ComputeDerivedSizes();
@@ -150,6 +150,7 @@ bool OldFormatUpgrade::CopyBursts(MeasurementParameters& record, const std::stri
         ++copied;
     }
     if (copied > 0) {
+        record.AllocateSampleBuffers();
         StoreBurst(in.Burst(copied - 1), record);
     }
     return copied == record.Iteration;

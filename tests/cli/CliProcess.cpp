@@ -137,18 +137,20 @@ void CliProcess::Send(int signal) {
 CliResult CliProcess::Finish(std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     int status = 0;
+    rusage usage{};
     for (;;) {
-        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        const pid_t done = ::wait4(pid_, &status, WNOHANG, &usage);
         if (done == pid_) {
             break;
         }
         if (std::chrono::steady_clock::now() >= end) {
             ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status, 0);
+            ::wait4(pid_, &status, 0, &usage);
             break;
         }
         ReadSome(10);
     }
+    result_.PeakMemoryKb = usage.ru_maxrss;
     const auto drainEnd = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while ((outFd_ >= 0 || errFd_ >= 0) && std::chrono::steady_clock::now() < drainEnd) {
         ReadSome(100);

@@ -14,6 +14,7 @@ struct CliResult {
     int Signal = 0;    // the signal that ended it, 0 when it exited
     std::string Out;
     std::string Err;
+    long PeakMemoryKb = 0; // the largest resident set the process had
 };
 
 class CliProcess {

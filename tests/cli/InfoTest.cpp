@@ -173,3 +173,24 @@ TEST_F(Info, ArbitraryBytesAfterTheMagicNeverCrashTheTool) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Info, AHeaderPromisingGigabytesTakesNoMoreMemoryThanItsFileDoes) {
+    // 512 bytes that state bursts of 2 GB: neither info nor export may take that memory.
+    SdfSpec spec;
+    spec.DataNum = 1'000'000'000;
+    spec.Iteration = 3;
+    Write("huge.sdf", SdfHeader(spec));
+    CliResult info = InfoOf("huge.sdf");
+    EXPECT_EQ(info.ExitCode, 0) << info.Err;
+    ExpectIn(info.Out, "\"DataNum\":1000000000");
+    EXPECT_LT(info.PeakMemoryKb, 300'000);
+
+    const CliResult exported = RunCli({"export", "huge.sdf", "-o", "huge.csv"}, folder_);
+    EXPECT_EQ(exported.ExitCode, 0) << exported.Err;
+    EXPECT_NE(exported.Err.find("the file holds 0"), std::string::npos) << exported.Err;
+    EXPECT_LT(exported.PeakMemoryKb, 300'000);
+}
+
+} // namespace

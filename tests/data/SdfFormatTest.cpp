@@ -1,7 +1,9 @@
 #include "DataFileTesting.h"
 
 #include "data/Errors.h"
+#include "data/FileError.h"
 #include "data/OldFormatUpgrader.h"
+#include "data/SdfBlockReader.h"
 #include "data/TFrmSDFdata.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +111,9 @@ TEST_F(SdfFile, RoundTripKeepsTheRecordAndTheMemoPadding) {
     r.Memo = "abcde";
     r.Channels[1] = {"name  ", "u ", 0.001f, -3.25f};
     ASSERT_TRUE(holder.WriteSdfHeader(path));
+    r.AllocateSampleBuffers();
+    r.TargetFileName = path;
+    ASSERT_TRUE(holder.WriteSdfBlock(0)); // a file that holds a burst gets its buffers
     const MeasurementParameters written = r;
     r = MeasurementParameters{};
     ASSERT_TRUE(holder.ReadSdfHeader(path));
@@ -434,3 +439,48 @@ TEST_F(SdfFile, HostileSizesAreRefusedBeforeUse) {
     EXPECT_EQ(r.ChNum + r.BurstValueNum, 129);
     EXPECT_EQ(r.HeaderBlocks, 18);
 }
+
+namespace {
+
+TEST_F(SdfFile, BuffersWaitForAFileThatHoldsTheBurstItsHeaderStates) {
+    FillRecord(r, 2);
+    r.DataNum = 100'000; // 400 000 bytes a burst
+    ASSERT_TRUE(holder.WriteSdfHeader(path));
+    r = MeasurementParameters{};
+    ASSERT_TRUE(holder.ReadSdfHeader(path));
+    EXPECT_EQ(r.DataNum, 100'000);
+    EXPECT_TRUE(r.Samples.empty()); // a 512-byte file sized no buffers
+
+    SdfLayoutInfo layout;
+    layout.Version = 4;
+    layout.HeaderBytes = 512;
+    layout.BlockValues = 200'000;
+    layout.BlockStride = 400'000;
+    {
+        SdfBlockReader blocks(path, layout);
+        EXPECT_THROW(blocks.Read(0, r), FileError);
+        EXPECT_TRUE(r.Samples.empty()); // refused before anything was sized
+    }
+
+    std::string bytes = ReadAll(path);
+    for (int j = 0; j < 200'000; ++j) {
+        bytes += I16(static_cast<std::int16_t>(j % 1000));
+    }
+    WriteAll(path, bytes.substr(0, bytes.size() - 2));
+    ASSERT_TRUE(holder.ReadSdfHeader(path));
+    EXPECT_TRUE(r.Samples.empty()); // one value short of a burst
+    WriteAll(path, bytes);
+    {
+        // A burst read sizes what the header read left.
+        SdfBlockReader blocks(path, layout);
+        blocks.Read(0, r);
+        ASSERT_EQ(r.Samples.size(), 128u);
+        EXPECT_EQ(r.Samples[1][99'999], 999);
+    }
+    r = MeasurementParameters{};
+    ASSERT_TRUE(holder.ReadSdfHeader(path));
+    ASSERT_EQ(r.Samples.size(), 128u);
+    EXPECT_EQ(r.Samples[1].size(), 100'000u);
+}
+
+} // namespace

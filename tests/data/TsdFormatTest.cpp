@@ -357,3 +357,22 @@ TEST_F(TsdFile, TheWritersOwnSpellingsReadBack) {
     EXPECT_EQ(FormatDateTimeMs(-694000.0).substr(0, 11), "-001/11/21 ");
     EXPECT_EQ(FormatDateTimeMs(2958470.5).substr(0, 11), "10000/01/05");
 }
+
+namespace {
+
+TEST_F(TsdFile, BuffersWaitForAFileThatHoldsTheBurstItsHeaderStates) {
+    const std::string header =
+        Header("100 msec\r\n1\r\n1 hr\r\n2,0\r\n5000000\r\n1,1\r\n0,0\r\na,b\r\nV,V\r\n");
+    WriteAll(path, header);
+    ASSERT_TRUE(holder.ReadTsdHeader(path));
+    EXPECT_EQ(r.DataNum, 5'000'000);
+    EXPECT_TRUE(r.Samples.empty()); // 20 MB of buffers for a file of a few lines: not yet
+
+    WriteAll(path, Header("100 msec\r\n1\r\n1 hr\r\n2,0\r\n3\r\n1,1\r\n0,0\r\na,b\r\nV,V\r\n"
+                          "No.1\r\n1,2\r\n3,4\r\n5,6\r\n"));
+    ASSERT_TRUE(holder.ReadTsdHeader(path));
+    ASSERT_EQ(r.Samples.size(), 128u);
+    EXPECT_EQ(r.Samples[1].size(), 3u);
+}
+
+} // namespace
