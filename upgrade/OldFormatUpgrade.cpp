@@ -32,20 +32,27 @@ std::int32_t PercentDone(std::int64_t k, std::int64_t n) {
     return static_cast<std::int32_t>(q);
 }
 
-// The values of one burst in the current layout back into Samples and BurstValues.
-void StoreBurst(std::span<const unsigned char> block, MeasurementParameters& record) {
+// The values of one burst in the current layout back into Samples and BurstValues, when
+// the record still describes the file of `sizes`.
+void StoreBurst(std::span<const unsigned char> block, const UpgradeSizes& sizes,
+                MeasurementParameters& record) {
+    if (record.ChNum != sizes.ChNum || record.DataNum != sizes.DataNum ||
+        record.BurstValueNum != sizes.BurstValueNum) {
+        return;
+    }
+    record.AllocateSampleBuffers();
     std::size_t i = 0;
     const auto next = [&block, &i] {
         const auto v = static_cast<std::int16_t>(block[i] | block[i + 1] << 8);
         i += 2;
         return v;
     };
-    for (std::int32_t j = 0; j < record.DataNum; ++j) {
-        for (int c = 0; c < record.ChNum; ++c) {
+    for (std::int32_t j = 0; j < sizes.DataNum; ++j) {
+        for (int c = 0; c < sizes.ChNum; ++c) {
             record.Samples[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)] = next();
         }
     }
-    for (int e = 0; e < record.BurstValueNum; ++e) {
+    for (int e = 0; e < sizes.BurstValueNum; ++e) {
         record.BurstValues[static_cast<std::size_t>(e)] = next();
     }
 }
@@ -97,10 +104,14 @@ bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path, Blo
     }
     holder.AllocateBuffersAfterRead(path, std::int64_t{record.HeaderBlocks} * SectorBytes);
     record.TargetFileName = temporary;
-    progress_.StartProgress(texts::UpgradeProgressTitle);
     record.ComputeDerivedSizes();
+    // Taken before the first progress report: from there on the window handles events, and
+    // nothing it does to the record may change what is copied.
+    const UpgradeSizes sizes{record.ChNum,     record.BurstValueNum, record.DataNum,
+                             record.Iteration, record.BlockBytes,    record.HeaderBlocks};
+    progress_.StartProgress(texts::UpgradeProgressTitle);
 
-    const bool complete = CopyBursts(record, path, out);
+    const bool complete = CopyBursts(sizes, record, path, out);
     progress_.Hide();
     if (!complete) {
         out.Discard();
@@ -119,41 +130,40 @@ bool OldFormatUpgrade::Convert(TFrmSDFdata& holder, const std::string& path, Blo
     return true;
 }
 
-bool OldFormatUpgrade::CopyBursts(MeasurementParameters& record, const std::string& path,
-                                  BlockFileWriter& out) {
-    const std::int64_t values = record.BlockBytes / 2;
+bool OldFormatUpgrade::CopyBursts(const UpgradeSizes& sizes, MeasurementParameters& record,
+                                  const std::string& path, BlockFileWriter& out) {
+    const std::int64_t values = sizes.BlockBytes / 2;
     const std::int64_t sectors = values / ValuesPerSector + (values % ValuesPerSector > 0 ? 1 : 0);
-    const std::int64_t headerBytes = std::int64_t{record.HeaderBlocks} * SectorBytes;
-    OldBurstReader in(path, headerBytes, sectors * SectorBytes, record.BlockBytes,
-                      record.Iteration);
+    const std::int64_t headerBytes = std::int64_t{sizes.HeaderBlocks} * SectorBytes;
+    OldBurstReader in(path, headerBytes, sectors * SectorBytes, sizes.BlockBytes, sizes.Iteration);
+    const std::string& temporary = out.Path();
 
     int copied = 0;
-    for (int k = 0; k < record.Iteration; ++k) {
-        progress_.SetProgressPercent(PercentDone(k, record.Iteration));
+    for (int k = 0; k < sizes.Iteration; ++k) {
+        progress_.SetProgressPercent(PercentDone(k, sizes.Iteration));
         if (progress_.CancelRequested()) {
             break;
         }
         // The block writer takes only bursts with samples, at positions of 32 bits.
-        if (record.DataNum < 1 || record.ChNum < 1) {
+        if (sizes.DataNum < 1 || sizes.ChNum < 1) {
             throw InOutError("The file " + path + " declares bursts of " +
-                             std::to_string(record.DataNum) + " data in " +
-                             std::to_string(record.ChNum) +
-                             " channels, which cannot be written to " + record.TargetFileName);
+                             std::to_string(sizes.DataNum) + " data in " +
+                             std::to_string(sizes.ChNum) +
+                             " channels, which cannot be written to " + temporary);
         }
-        const std::int64_t offset = headerBytes + std::int64_t{k} * record.BlockBytes;
+        const std::int64_t offset = headerBytes + std::int64_t{k} * sizes.BlockBytes;
         if (offset > std::numeric_limits<std::int32_t>::max()) {
             throw InOutError("Burst " + std::to_string(k + 1) + " of " + path +
-                             " would start at byte " + std::to_string(offset) + " of " +
-                             record.TargetFileName + ", beyond what an SDF file can address");
+                             " would start at byte " + std::to_string(offset) + " of " + temporary +
+                             ", beyond what an SDF file can address");
         }
         out.Write(offset, in.Burst(k));
         ++copied;
     }
     if (copied > 0) {
-        record.AllocateSampleBuffers();
-        StoreBurst(in.Burst(copied - 1), record);
+        StoreBurst(in.Burst(copied - 1), sizes, record);
     }
-    return copied == record.Iteration;
+    return copied == sizes.Iteration;
 }
 
 } // namespace tessary

@@ -3,6 +3,7 @@
 #include "data/OldFormatUpgrader.h"
 #include "upgrade/ProgressSink.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tessary {
@@ -10,13 +11,25 @@ namespace tessary {
 struct MeasurementParameters;
 class BlockFileWriter;
 
+// The sizes of the file being converted, as its header states them.
+struct UpgradeSizes {
+    std::int16_t ChNum = 0;
+    std::int16_t BurstValueNum = 0;
+    std::int32_t DataNum = 0;
+    std::int16_t Iteration = 0;
+    std::int32_t BlockBytes = 0;
+    std::int32_t HeaderBlocks = 0;
+};
+
 // Rewrites an SDF file of layout 1 to 3 as layout 4 under its own name. The bursts are
 // copied into a temporary file of this conversion's own beside it (BlockFileWriter), with a
 // progress report before each; the user may cancel at any report. Only a complete copy, with
 // the old file's permission bits and owner and forced to the disk, replaces the old file in
 // one rename, so the recording is in one of the two files at every moment. A file that cannot
 // be read or written ends the conversion with an InOutError naming it, the temporary file
-// removed and the old file untouched.
+// removed and the old file untouched. The copy works on its own note of the file's sizes,
+// taken before the first report, so that what a window does with the record meanwhile cannot
+// change it.
 class OldFormatUpgrade : public OldFormatUpgrader {
 public:
     explicit OldFormatUpgrade(ProgressSink& progress) : progress_(progress) {}
@@ -28,7 +41,8 @@ public:
 private:
     bool Convert(TFrmSDFdata& holder, const std::string& path, BlockFileWriter& out);
     // True when every burst was copied; false when the user cancelled first.
-    bool CopyBursts(MeasurementParameters& record, const std::string& path, BlockFileWriter& out);
+    bool CopyBursts(const UpgradeSizes& sizes, MeasurementParameters& record,
+                    const std::string& path, BlockFileWriter& out);
 
     ProgressSink& progress_;
 };

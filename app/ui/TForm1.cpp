@@ -181,6 +181,11 @@ bool TForm1::Running() const {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A load that converts an old layout cannot be left half done: cancel it first.
+    if (fileOperation_) {
+        event->ignore();
+        return;
+    }
     // Closing stops a run as Stop does, so that the file is finished, and closes even when
     // the settings cannot be written: a window that cannot be closed helps nobody.
     try {

@@ -266,6 +266,9 @@ private:
     QString saveDialog1Folder_;
     std::vector<QPointer<ViewerWindow>> viewers_;
     std::string applicationSoftware_;
+    // A load is going on; it may convert an old layout, whose progress window lets the
+    // window handle events meanwhile.
+    bool fileOperation_ = false;
 };
 
 } // namespace tessary

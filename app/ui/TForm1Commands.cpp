@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 namespace tessary {
 
@@ -54,7 +55,7 @@ void TForm1::Timer1Timer() {
 
 void TForm1::BtnAdStartClick() {
     // The card is looked for again, so that a device plugged in (or out) since is seen.
-    if (Running() || !DetectTheCard()) {
+    if (fileOperation_ || Running() || !DetectTheCard()) {
         return;
     }
     if (run_->BtnAdStartClick(Values())) {
@@ -67,6 +68,9 @@ void TForm1::BtnAdStopClick() {
 }
 
 void TForm1::O1Click() {
+    if (fileOperation_) {
+        return;
+    }
     const std::optional<QString> chosen = fileDialogs_.OpenFileName(
         this, QString::fromUtf8(texts::LoadParametersFilter), Q(paths_.DataFolder), QString());
     if (chosen) {
@@ -75,7 +79,20 @@ void TForm1::O1Click() {
 }
 
 void TForm1::LoadParametersFrom(const std::string& chosen) {
+    if (fileOperation_ || Running()) {
+        return;
+    }
     ControlValues values = Values();
+    // While the load (and an upgrade within it) runs, nothing else may reach the record:
+    // no other load or save, no Start, no change of the settings, no closing.
+    fileOperation_ = true;
+    DisableMenus();
+    Panel1->setEnabled(false);
+    const auto restore = qScopeGuard([this] {
+        fileOperation_ = false;
+        Panel1->setEnabled(true);
+        EnableMenus();
+    });
     if (!LoadParameters(chosen, sdfData_, values, settings_.SamplingUnitIndex)) {
         return;
     }
@@ -147,6 +164,9 @@ void TForm1::dropEvent(QDropEvent* event) {
 }
 
 void TForm1::Save1Click() {
+    if (fileOperation_) {
+        return;
+    }
     const std::optional<QString> chosen = fileDialogs_.SaveFileName(
         this, QString::fromUtf8(texts::SaveParametersFilter), Q(paths_.DataFolder), QString());
     if (chosen) {

@@ -277,6 +277,24 @@ TEST_F(OldFormatUpgradeTest, BurstsLargerThanAnyReadAreCopiedWhole) {
     ExpectConverted(sdfbytes::OldFile(r, 2), sdfbytes::CurrentFile(r, Marked(r.Bursts)));
 }
 
+TEST_F(OldFormatUpgradeTest, WhatTheWindowDoesToTheRecordMeanwhileChangesNothingCopied) {
+    // The progress dialog lets the window handle events: there the operator loads another
+    // file's parameters (one burst of one value) into the record after the first report.
+    Recording r = ThreeChannels();
+    r.Iteration = 10;
+    r.Bursts.resize(10, Counting(300, 5));
+    progress.onReport = [&] {
+        MeasurementParameters& record = holder.Record();
+        record.Iteration = 1;
+        record.DataNum = 1;
+        record.ChNum = 1;
+        record.BlockBytes = 2;
+        record.HeaderBlocks = 2;
+    };
+    ExpectConverted(sdfbytes::OldFile(r, 2), sdfbytes::CurrentFile(r, Marked(r.Bursts)));
+    EXPECT_EQ(progress.percents.size(), 10u);
+}
+
 TEST_F(OldFormatUpgradeTest, OtherFilesOfTheFolderAreNeitherUsedNorTouched) {
     const Recording r = ThreeChannels();
     // The fixed temporary name of earlier versions is now a file like any other.

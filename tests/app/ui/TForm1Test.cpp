@@ -33,6 +33,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <cstring>
@@ -405,6 +406,61 @@ private slots:
         // The memo field comes back whole, padding included.
         QCOMPARE(f.Memo1->toPlainText(), QStringLiteral("old recording").leftJustified(160));
         QCOMPARE(f.EditFileName->text(), fileNameBefore);
+    }
+
+    void whileAnUpgradeRunsTheWindowTakesNoCommandThatTouchesTheRecord() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("old.sdf"));
+        sdfbytes::Recording old;
+        old.ChNum = 1;
+        old.DataNum = 4;
+        old.Iteration = 10;
+        old.Rows = {{"Ch.1", "mV", 1.0f, 0.0f}};
+        old.Bursts.assign(10, {1, 2, 3, 4});
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            const std::string bytes = sdfbytes::OldFile(old, 2);
+            file.write(bytes.data(), qint64(bytes.size()));
+        }
+        const QString other = folder.filePath(QStringLiteral("other.apm"));
+        QVERIFY(QFile(other).open(QIODevice::WriteOnly));
+        Harness h;
+        h.form->FormShow();
+        TForm1& f = *h.form;
+        f.show();
+        SetShortRun(f, folder.filePath(QStringLiteral("run.sdf")), QStringLiteral("1"));
+
+        bool tried = false;
+        std::size_t requestsBefore = 0;
+        // Runs while the progress window takes the events, between two bursts.
+        QTimer::singleShot(0, &f, [&] {
+            tried = true;
+            QVERIFY(!f.File1->menuAction()->isEnabled());
+            QVERIFY(!f.BtnAdStart->isEnabled());
+            QVERIFY(!f.ComboChNum->isEnabled());
+            requestsBefore = h.files.Requests.size();
+            h.files.Answers << other << other;
+            f.O1Click();
+            f.Save1Click();
+            f.BtnAdStartClick();
+            QVERIFY(!f.close());
+        });
+        h.files.Answers << path;
+        f.findChild<QAction*>(QStringLiteral("O1"))->trigger();
+
+        QVERIFY(tried);
+        QCOMPARE(h.files.Requests.size(), requestsBefore);
+        QVERIFY(!f.Running());
+        QVERIFY(f.isVisible());
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("run.sdf"))));
+        QVERIFY(f.File1->menuAction()->isEnabled());
+        QVERIFY(f.BtnAdStart->isEnabled());
+        const QByteArray converted = ReadAll(path);
+        QVERIFY(converted.startsWith("Standard Burst-Interval Data Format Ver.4"));
+        QCOMPARE(converted.size(), 512 + 10 * 8);
+        QCOMPARE(f.EditIteration->text(), QStringLiteral("10"));
+        QCOMPARE(f.EditDataNum->text(), QStringLiteral("4"));
     }
 
     void parameterFilesAreSavedAndLoadedThroughTheFileMenu() {
