@@ -22,14 +22,14 @@ namespace {
 constexpr int ChannelKeys = 4;
 constexpr const char* ChannelKeyNames[ChannelKeys] = {"Item", "Scale", "Coef A", "Coef B"};
 
-// Texts are stored in CP932. One that CP932 cannot hold (a folder name of this system, say)
-// is stored in UTF-8 behind a byte-order mark, a sequence that no CP932 text begins with.
+// Texts are stored in CP932, as the Windows program reads them, whenever CP932 can
+// represent them. One that it cannot (a folder name of this system, say) is stored in
+// UTF-8 behind a byte-order mark, a sequence that no CP932 text begins with.
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
 std::string ToStored(std::string_view utf8) {
-    std::string cp932 = Utf8ToCp932(utf8);
-    if (Cp932ToUtf8(cp932) == utf8) {
-        return cp932;
+    if (std::optional<std::string> cp932 = Utf8ToCp932Exactly(utf8)) {
+        return *cp932;
     }
     return std::string(Utf8Mark) + std::string(utf8);
 }

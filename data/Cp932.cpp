@@ -31,11 +31,15 @@ struct IconvCloser {
     void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
 };
 
-// Converts with iconv, replacing every sequence that does not convert by '?'. The input
-// bytes skipped on an invalid sequence depend on the source encoding's character width.
-std::string Convert(std::string_view in, const char* to, const char* from, bool fromCp932) {
+// Converts with iconv, replacing every sequence that does not convert by '?' and counting
+// them in `replaced`. The input bytes skipped on an invalid sequence depend on the source
+// encoding's character width.
+std::string Convert(std::string_view in, const char* to, const char* from, bool fromCp932,
+                    std::size_t& replaced) {
+    replaced = 0;
     iconv_t raw = iconv_open(to, from);
     if (raw == reinterpret_cast<iconv_t>(-1)) {
+        replaced = in.size();
         return std::string(in);
     }
     std::unique_ptr<void, IconvCloser> cd(raw);
@@ -78,6 +82,7 @@ std::string Convert(std::string_view in, const char* to, const char* from, bool 
         }
         *outPtr++ = '?';
         --outLeft;
+        ++replaced;
         iconv(raw, nullptr, nullptr, nullptr, nullptr);
     }
     out.resize(static_cast<std::size_t>(outPtr - out.data()));
@@ -87,11 +92,22 @@ std::string Convert(std::string_view in, const char* to, const char* from, bool 
 } // namespace
 
 std::string Cp932ToUtf8(std::string_view cp932) {
-    return Convert(cp932, "UTF-8", "CP932", true);
+    std::size_t replaced = 0;
+    return Convert(cp932, "UTF-8", "CP932", true, replaced);
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
-    return Convert(utf8, "CP932", "UTF-8", false);
+    std::size_t replaced = 0;
+    return Convert(utf8, "CP932", "UTF-8", false, replaced);
+}
+
+std::optional<std::string> Utf8ToCp932Exactly(std::string_view utf8) {
+    std::size_t replaced = 0;
+    std::string cp932 = Convert(utf8, "CP932", "UTF-8", false, replaced);
+    if (replaced > 0) {
+        return std::nullopt;
+    }
+    return cp932;
 }
 
 } // namespace tessary

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,10 @@ std::string CutToBytes(std::string_view cp932, std::size_t limit);
 // a damaged file can still be shown.
 std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
+
+// The CP932 form of a text that CP932 can represent, character for character; nothing when
+// a character has no CP932 form. Some characters come back as another code point that
+// looks the same (U+301C 〜 as U+FF5E ～, U+2212 − as U+FF0D －), as on Windows.
+std::optional<std::string> Utf8ToCp932Exactly(std::string_view utf8);
 
 } // namespace tessary

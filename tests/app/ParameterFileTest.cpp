@@ -112,6 +112,32 @@ TEST(ParameterFile, TextsThatCp932CannotHoldComeBackAsTheyWere) {
     ExpectSameValues(read, written);
 }
 
+TEST(ParameterFile, TextsThatCp932RepresentAreStoredInCp932EvenWhenTheyReadBackAsLookAlikes) {
+    // Linux input methods give 〜 U+301C and − U+2212, which CP932 stores as 0x8160 and 0x817C
+    // and gives back as ～ U+FF5E and － U+FF0D; the Windows program reads only CP932.
+    ScratchFolder folder;
+    const std::string path = folder.File("lookalike.apm");
+    ControlValues written = ChangedValues();
+    written.ChannelGrid[1][1] = "1〜2";
+    written.ChannelGrid[1][2] = "−‖";
+    written.Memo = "¢£¬";
+    WriteParameterFile(path, written);
+    const std::string bytes = ReadAll(path);
+    EXPECT_NE(bytes.find("Item=1\x81\x60"
+                         "2\r\n"),
+              std::string::npos);
+    EXPECT_NE(bytes.find("Scale=\x81\x7C\x81\x61\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("Memo=\x81\x91\x81\x92\x81\xCA\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find("\xEF\xBB\xBF"), std::string::npos);
+
+    ControlValues read;
+    RecordingDialogs dialogs;
+    ReadParameterFile(path, read, dialogs);
+    EXPECT_EQ(read.ChannelGrid[1][1], "1～2");
+    EXPECT_EQ(read.ChannelGrid[1][2], "－∥");
+    EXPECT_EQ(read.Memo, "￠￡￢");
+}
+
 TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {
     ScratchFolder folder;
     const std::string path = folder.File("shrink.apm");

@@ -103,4 +103,7 @@ TEST(Cp932, ConvertsBothWaysAndMarksWhatDoesNotConvert) {
     EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80"
                           "b"),
               "a?b"); // no such character in CP932
+    // Exactly: every character or nothing, a '?' of the text itself included.
+    EXPECT_EQ(Utf8ToCp932Exactly("〜?"), std::optional<std::string>("\x81\x60?"));
+    EXPECT_EQ(Utf8ToCp932Exactly("Zürich"), std::nullopt);
 }
