@@ -21,7 +21,10 @@ bool LoadParameters(const std::string& chosen, TFrmSDFdata& sdfData, ControlValu
 }
 
 std::string SaveParameters(const std::string& chosen, const ControlValues& values) {
-    const std::string path = ReplaceExtension(chosen, ".apm");
+    // A name chosen with ".APM" in any case is that file: on a case-sensitive file system
+    // ".apm" in its place would be a second file beside it.
+    const std::string path =
+        UpperExtension(chosen) == ".APM" ? chosen : ReplaceExtension(chosen, ".apm");
     WriteParameterFile(path, values);
     return path;
 }

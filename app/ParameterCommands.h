@@ -18,7 +18,8 @@ bool LoadParameters(const std::string& chosen, TFrmSDFdata& sdfData, ControlValu
                     std::uint16_t& samplingUnitIndex);
 
 // Writes the parameter file under the chosen name with its extension replaced by ".apm"
-// (appended to a name without one), updating an existing file in place; returns that path.
+// (appended to a name without one; a name that ends in ".apm" in any case is kept as it
+// is), updating an existing file in place; returns that path.
 // A refused write raises InOutError.
 std::string SaveParameters(const std::string& chosen, const ControlValues& values);
 

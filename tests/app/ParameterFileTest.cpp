@@ -288,6 +288,14 @@ TEST(ParameterCommands, SaveWritesAnApmFileUnderTheChosenName) {
     EXPECT_EQ(SaveParameters(folder.File("setup.txt"), ControlValues()), folder.File("setup.apm"));
     EXPECT_FALSE(std::filesystem::exists(folder.File("setup")));
     EXPECT_FALSE(std::filesystem::exists(folder.File("setup.txt")));
+    // An existing SETUP.APM chosen in the dialog is that file, not a second one beside it.
+    WriteAll(folder.File("SETUP.APM"), "[Parameters]\r\nMemo=old\r\n");
+    EXPECT_EQ(SaveParameters(folder.File("SETUP.APM"), ChangedValues()), folder.File("SETUP.APM"));
+    EXPECT_EQ(SaveParameters(folder.File("Run.Apm"), ChangedValues()), folder.File("Run.Apm"));
+    EXPECT_EQ(ReadAll(folder.File("SETUP.APM")).find("Memo=old"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                            std::filesystem::directory_iterator()),
+              3);
     ControlValues read;
     RecordingDialogs dialogs;
     ReadParameterFile(folder.File("setup.apm"), read, dialogs);
