@@ -45,7 +45,11 @@ std::string AnalysisProgram::WorkingFolder(const std::string& dataFileName) {
 
 void AnalysisProgram::Run(std::string& chosen, const std::string& programDir,
                           const std::string& dataFileName) {
-    const std::string program = ProgramPath(chosen, programDir);
+    // One absolute path for the test and the start, which runs in another folder.
+    std::error_code error;
+    const std::string named = ProgramPath(chosen, programDir);
+    const std::string absolute = std::filesystem::absolute(named, error).string();
+    const std::string program = error ? named : absolute;
     const std::string folder = WorkingFolder(dataFileName);
     if (!ProgramFileExists(program)) {
         if (dialogs_.Ask(MessageKind::Error, texts::ProgramNotFoundQuestion)) {

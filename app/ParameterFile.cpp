@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -39,6 +40,22 @@ std::string FromStored(std::string_view stored) {
         return std::string(stored.substr(Utf8Mark.size()));
     }
     return Cp932ToUtf8(stored);
+}
+
+// A relative program path means the program beside the file it came from; it is made
+// absolute once, so that the test for the file and the start of the program, which runs
+// in the data file's folder, find the same one.
+std::string ProgramBesideFile(const std::string& program, const std::string& filePath) {
+    const std::filesystem::path named(program);
+    if (program.empty() || named.is_absolute()) {
+        return program;
+    }
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::absolute(filePath, error);
+    if (error) {
+        return program;
+    }
+    return (file.parent_path() / named).lexically_normal().string();
 }
 
 std::string ChannelSection(int k) {
@@ -158,7 +175,11 @@ bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& 
         }
     }
     reader.Text("File", "Save Name", values.FileName);
-    reader.Text("File", "Application Software", values.ApplicationSoftware);
+    std::string program = values.ApplicationSoftware;
+    reader.Text("File", "Application Software", program);
+    if (program != values.ApplicationSoftware) {
+        values.ApplicationSoftware = ProgramBesideFile(program, path);
+    }
 
     if (!notice.empty()) {
         dialogs.ShowInformation(notice);

@@ -25,7 +25,8 @@ namespace tessary {
 // replaces the data-file name's extension as the file-type choice does. A channel count the
 // list cannot show is loaded as far as it can be (four channels at most; a position below 0
 // keeps the current count) and what was left out is told in an information box; the list
-// always keeps a selection. Returns true.
+// always keeps a selection. A relative analysis program is taken as the file of that name
+// beside the file read, and made absolute. Returns true.
 bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& dialogs);
 
 // Writes every key of `values` with one write through a temporary file; all other lines of an

@@ -229,3 +229,20 @@ TEST_F(AnalysisProgramTest, AssignProposesTheChoiceAndKeepsItOnCancel) {
     EXPECT_EQ(chosen, "/opt/new/orvane");
     EXPECT_EQ(chooser.Proposed, (std::vector<std::string>{"/opt/old/orvane", "/opt/old/orvane"}));
 }
+
+namespace {
+
+TEST_F(AnalysisProgramTest, ARelativeProgramIsTheOneTestedAndStarted) {
+    // Tested in the current folder, started in the data folder: the same file both times.
+    std::filesystem::create_directories(temp.File("tools"));
+    WriteProgram(temp.File("tools/analysis.sh"));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(temp.Path());
+    std::string chosen = "tools/analysis.sh";
+    program.Run(chosen, programDir, dataDir + "/run.sdf");
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(dialogs.Boxes.empty()) << dialogs.Boxes.front().Text;
+    EXPECT_FALSE(AwaitReport(report).empty()) << "the program did not run";
+}
+
+} // namespace

@@ -138,6 +138,24 @@ TEST(ParameterFile, TextsThatCp932RepresentAreStoredInCp932EvenWhenTheyReadBackA
     EXPECT_EQ(read.Memo, "￠￡￢");
 }
 
+TEST(ParameterFile, ARelativeAnalysisProgramIsTheOneBesideTheFileRead) {
+    ScratchFolder folder;
+    std::filesystem::create_directories(folder.File("set"));
+    const std::string path = folder.File("set/run.apm");
+    ControlValues values;
+    RecordingDialogs dialogs;
+    for (const auto& [stored, resolved] : std::vector<std::pair<std::string, std::string>>{
+             {"tools/Orvane.EXE", folder.File("set/tools/Orvane.EXE")},
+             {"../bin/./orvane", folder.File("bin/orvane")},
+             {"/opt/Orvane.EXE", "/opt/Orvane.EXE"},
+             {"", ""}}) {
+        WriteAll(path, "[File]\r\nApplication Software=" + stored + "\r\n");
+        values.ApplicationSoftware = "/previous";
+        ReadParameterFile(path, values, dialogs);
+        EXPECT_EQ(values.ApplicationSoftware, resolved) << stored;
+    }
+}
+
 TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {
     ScratchFolder folder;
     const std::string path = folder.File("shrink.apm");
