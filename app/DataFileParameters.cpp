@@ -76,7 +76,11 @@ bool ReadParametersFromDataFile(const std::string& path, TFrmSDFdata& sdfData,
         }
     }
     record.ChNum = static_cast<std::int16_t>(shown);
-    values.Memo = WithCrLfLineBreaks(Cp932ToUtf8(record.Memo));
+    // The SDF memo field is padded with blanks to its 160 bytes: the comment takes the
+    // text without them, or they would go on into the settings and every later recording.
+    std::string memo = record.Memo;
+    memo.erase(memo.find_last_not_of(" \t") + 1);
+    values.Memo = WithCrLfLineBreaks(Cp932ToUtf8(memo));
 
     if (!notice.empty()) {
         sdfData.MessageBoxes().ShowInformation(notice);

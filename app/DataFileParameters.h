@@ -11,7 +11,8 @@ namespace tessary {
 // Takes the parameters of an earlier recording into the controls: reads the header of the SDF
 // or TSD file at `path` (by its upper-cased extension) into sdfData's record and copies burst
 // count, burst interval and unit, sampling interval and unit, number of data, channel count,
-// channel table (coefficients with 5 significant digits) and comment into `values`. The
+// channel table (coefficients with 5 significant digits) and comment (without the blanks
+// that pad the memo field) into `values`. The
 // sampling unit "usec", "msec", "sec" sets `samplingUnitIndex` to 2, 1, 0 (another unit leaves
 // it) and the list follows it. Wait time, file type, file name, window placement and
 // analysis program stay.
