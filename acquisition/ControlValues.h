@@ -46,6 +46,9 @@ struct ControlValues {
     int FileType = 0;                // RadioGroupFileType: 0 SDF, 1 TSD
     std::string FileName;            // EditFileName
     std::string ApplicationSoftware; // chosen analysis program; empty when none
+    // False for a program that a loaded parameter file named and the operator has not yet
+    // confirmed: it is started only after a question that names it.
+    bool ApplicationSoftwareConfirmed = true;
 };
 
 } // namespace tessary

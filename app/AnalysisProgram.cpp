@@ -43,7 +43,7 @@ std::string AnalysisProgram::WorkingFolder(const std::string& dataFileName) {
     return folder;
 }
 
-void AnalysisProgram::Run(std::string& chosen, const std::string& programDir,
+void AnalysisProgram::Run(std::string& chosen, bool& confirmed, const std::string& programDir,
                           const std::string& dataFileName) {
     // One absolute path for the test and the start, which runs in another folder.
     std::error_code error;
@@ -53,9 +53,15 @@ void AnalysisProgram::Run(std::string& chosen, const std::string& programDir,
     const std::string folder = WorkingFolder(dataFileName);
     if (!ProgramFileExists(program)) {
         if (dialogs_.Ask(MessageKind::Error, texts::ProgramNotFoundQuestion)) {
-            Assign(chosen);
+            Assign(chosen, confirmed);
         }
         return;
+    }
+    if (!chosen.empty() && !confirmed) {
+        if (!dialogs_.Ask(MessageKind::Confirmation, texts::ReceivedProgramQuestion(program))) {
+            return;
+        }
+        confirmed = true;
     }
     try {
         DetachedProcess::Start(program, folder, startWait_);
@@ -64,9 +70,10 @@ void AnalysisProgram::Run(std::string& chosen, const std::string& programDir,
     }
 }
 
-void AnalysisProgram::Assign(std::string& chosen) {
+void AnalysisProgram::Assign(std::string& chosen, bool& confirmed) {
     if (const auto path = chooser_.ChooseProgramFile(chosen)) {
         chosen = *path;
+        confirmed = true;
     }
 }
 

@@ -9,8 +9,9 @@
 namespace tessary {
 
 // The commands "Orvaneの実行(&E)" and "プログラムファイルの指定(&A)": choosing the analysis
-// program's file and starting it in the data file's folder. The chosen path is owned by the
-// caller (ControlValues::ApplicationSoftware), so the parameter files save and restore it.
+// program's file and starting it in the data file's folder. The chosen path and whether it
+// is confirmed are owned by the caller (ControlValues::ApplicationSoftware and
+// ApplicationSoftwareConfirmed), so the parameter files save and restore them.
 class AnalysisProgram {
 public:
     static constexpr const char* DefaultProgramName = "Orvane.EXE";
@@ -27,13 +28,16 @@ public:
     static std::string WorkingFolder(const std::string& dataFileName);
 
     // "Orvaneの実行(&E)". A missing program file asks "アプリケーションファイルが見つかりません。
-    // 指定しますか。"; on Yes the program file is chosen and nothing is started. A file that
-    // exists but cannot be started is reported in an error box naming it.
-    void Run(std::string& chosen, const std::string& programDir, const std::string& dataFileName);
+    // 指定しますか。"; on Yes the program file is chosen and nothing is started. A chosen
+    // program that is not `confirmed` is started only after a question naming its full path
+    // is answered Yes, which confirms it. A file that exists but cannot be started is
+    // reported in an error box naming it.
+    void Run(std::string& chosen, bool& confirmed, const std::string& programDir,
+             const std::string& dataFileName);
 
-    // AssignApplicationClick: the dialog proposes the current choice; OK replaces it, cancel
-    // keeps it. The chosen file is taken without any test.
-    void Assign(std::string& chosen);
+    // AssignApplicationClick: the dialog proposes the current choice; OK replaces it, as a
+    // confirmed program, cancel keeps it. The chosen file is taken without any test.
+    void Assign(std::string& chosen, bool& confirmed);
 
 private:
     Dialogs& dialogs_;

@@ -12,7 +12,14 @@ bool LoadParameters(const std::string& chosen, TFrmSDFdata& sdfData, ControlValu
                     std::uint16_t& samplingUnitIndex) {
     const std::string extension = UpperExtension(chosen);
     if (extension == ".APM") {
-        return ReadParameterFile(chosen, values, sdfData.MessageBoxes());
+        const std::string program = values.ApplicationSoftware;
+        const bool confirmed = values.ApplicationSoftwareConfirmed;
+        ReadParameterFile(chosen, values, sdfData.MessageBoxes());
+        // A file may come from anywhere: the program it names is not run unconfirmed. The
+        // default program beside this one, or the one already chosen, stays as it was.
+        values.ApplicationSoftwareConfirmed =
+            values.ApplicationSoftware == program ? confirmed : values.ApplicationSoftware.empty();
+        return true;
     }
     if (extension == ".SDF" || extension == ".TSD") {
         return ReadParametersFromDataFile(chosen, sdfData, values, samplingUnitIndex);

@@ -13,7 +13,9 @@ namespace tessary {
 
 // By the chosen name's extension in upper case: ".APM" reads the parameter file,
 // ".SDF" and ".TSD" the data file's header (DataFileParameters.h); any other name changes
-// nothing. Information boxes go to sdfData's message boxes. True when `values` were loaded.
+// nothing. An analysis program that the parameter file names in place of the current one
+// is unconfirmed, whatever the file says. Information boxes go to sdfData's message boxes. True
+// when `values` were loaded.
 bool LoadParameters(const std::string& chosen, TFrmSDFdata& sdfData, ControlValues& values,
                     std::uint16_t& samplingUnitIndex);
 

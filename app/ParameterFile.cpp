@@ -175,10 +175,13 @@ bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& 
         }
     }
     reader.Text("File", "Save Name", values.FileName);
-    std::string program = values.ApplicationSoftware;
-    reader.Text("File", "Application Software", program);
-    if (program != values.ApplicationSoftware) {
+    if (file.Find("File", "Application Software")) {
+        std::string program;
+        reader.Text("File", "Application Software", program);
         values.ApplicationSoftware = ProgramBesideFile(program, path);
+        // A file of the Windows program, or of an earlier version, has no such key.
+        values.ApplicationSoftwareConfirmed =
+            reader.Integer("File", "Application Software Confirmed").value_or(1) != 0;
     }
 
     if (!notice.empty()) {
@@ -227,6 +230,7 @@ void WriteParameterFile(const std::string& path, const ControlValues& values) {
     integer("Parameters", "File Type", values.FileType);
     text("File", "Save Name", values.FileName);
     text("File", "Application Software", values.ApplicationSoftware);
+    integer("File", "Application Software Confirmed", values.ApplicationSoftwareConfirmed ? 1 : 0);
 
     file.Save();
 }

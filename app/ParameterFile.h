@@ -12,7 +12,8 @@
 //                 Sampling Time Unit, Number Of Data, Number of Channels (count - 1)
 //   [Ch1]..[ChN]  Item, Scale, Coef A, Coef B (channel table row k, as shown)
 //   [Parameters]  Memo, File Type
-//   [File]        Save Name, Application Software
+//   [File]        Save Name, Application Software, Application Software Confirmed (1, or
+//                 0 for a program named by a loaded parameter file and not yet confirmed)
 // Texts are CP932 in the file (one that CP932 cannot hold is stored in UTF-8 behind a UTF-8
 // byte-order mark) and UTF-8 in ControlValues; the comment is stored on one line as
 // CommentText.h describes. Nothing is validated here.
@@ -26,7 +27,9 @@ namespace tessary {
 // list cannot show is loaded as far as it can be (four channels at most; a position below 0
 // keeps the current count) and what was left out is told in an information box; the list
 // always keeps a selection. A relative analysis program is taken as the file of that name
-// beside the file read, and made absolute. Returns true.
+// beside the file read, and made absolute; it is confirmed unless the file says it is not
+// (the start-up settings keep that across a restart; for a parameter file that was
+// received, LoadParameters decides). Returns true.
 bool ReadParameterFile(const std::string& path, ControlValues& values, Dialogs& dialogs);
 
 // Writes every key of `values` with one write through a temporary file; all other lines of an

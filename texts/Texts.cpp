@@ -161,6 +161,11 @@ std::string SamplingIntervalRefusedByCard(const std::string& value, const std::s
            accepts;
 }
 
+std::string ReceivedProgramQuestion(const std::string& path) {
+    return "パラメータファイルで指定された次のプログラムを実行します。\n" + path +
+           "\nよろしいですか。";
+}
+
 std::string CannotStart(const std::string& path, const std::string& reason) {
     return path + " を起動できません\n" + reason;
 }

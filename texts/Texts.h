@@ -220,6 +220,10 @@ inline constexpr const char* ChannelHelpKeyword = "AD変換データ";
 // Analysis program: a program file that is missing, or that does not start.
 inline constexpr const char* ProgramNotFoundQuestion =
     "アプリケーションファイルが見つかりません。指定しますか。";
+// A program that a loaded parameter file named, before it first runs: "パラメータファイルで
+// 指定された次のプログラムを実行します。", its full path and "よろしいですか。" on lines of their
+// own.
+std::string ReceivedProgramQuestion(const std::string& path);
 // "<path> を起動できません", a line break and the reason.
 std::string CannotStart(const std::string& path, const std::string& reason);
 

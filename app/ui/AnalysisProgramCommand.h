@@ -13,18 +13,20 @@ namespace tessary {
 // The analysis-program commands of the main window. The program file is chosen with
 // fileDialogs->OpenFileName, Qt's file dialog when none is given (OpenDialogApplicationSoft:
 // no filter, no starting folder of its own, the current choice proposed). TForm1 forwards:
-//   "Orvaneの実行(&E)"       → Run(values.ApplicationSoftware, ProgramDir, EditFileName's text)
-//   AssignApplicationClick → Assign(values.ApplicationSoftware)
-// where values.ApplicationSoftware is the chosen program that the parameter files keep.
+//   "Orvaneの実行(&E)"       → Run(program, confirmed, ProgramDir, EditFileName's text)
+//   AssignApplicationClick → Assign(program, confirmed)
+// where program and confirmed are values.ApplicationSoftware and
+// ApplicationSoftwareConfirmed, which the parameter files keep.
 // Paths are UTF-8.
 class AnalysisProgramCommand : public ProgramFileChooser {
 public:
     AnalysisProgramCommand(Dialogs& dialogs, QWidget* parent, FileDialogs* fileDialogs = nullptr);
 
-    void Run(std::string& chosen, const std::string& programDir, const std::string& dataFileName) {
-        program_.Run(chosen, programDir, dataFileName);
+    void Run(std::string& chosen, bool& confirmed, const std::string& programDir,
+             const std::string& dataFileName) {
+        program_.Run(chosen, confirmed, programDir, dataFileName);
     }
-    void Assign(std::string& chosen) { program_.Assign(chosen); }
+    void Assign(std::string& chosen, bool& confirmed) { program_.Assign(chosen, confirmed); }
 
     std::optional<std::string> ChooseProgramFile(const std::string& current) override;
 

@@ -266,6 +266,7 @@ private:
     QString saveDialog1Folder_;
     std::vector<QPointer<ViewerWindow>> viewers_;
     std::string applicationSoftware_;
+    bool applicationSoftwareConfirmed_ = true;
     // A load is going on; it may convert an old layout, whose progress window lets the
     // window handle events meanwhile.
     bool fileOperation_ = false;

@@ -175,11 +175,12 @@ void TForm1::Save1Click() {
 }
 
 void TForm1::AssignApplicationClick() {
-    analysis_->Assign(applicationSoftware_);
+    analysis_->Assign(applicationSoftware_, applicationSoftwareConfirmed_);
 }
 
 void TForm1::OrvaneClick() {
-    analysis_->Run(applicationSoftware_, paths_.ProgramDir, S(EditFileName->text()));
+    analysis_->Run(applicationSoftware_, applicationSoftwareConfirmed_, paths_.ProgramDir,
+                   S(EditFileName->text()));
 }
 
 void TForm1::Contents1Click() {

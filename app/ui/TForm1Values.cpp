@@ -99,6 +99,7 @@ ControlValues TForm1::Values() const {
     values.FileType = FileType();
     values.FileName = S(EditFileName->text());
     values.ApplicationSoftware = applicationSoftware_;
+    values.ApplicationSoftwareConfirmed = applicationSoftwareConfirmed_;
     return values;
 }
 
@@ -144,6 +145,7 @@ void TForm1::SetValues(const ControlValues& values) {
     SetFileType(values.FileType);
     SetFileName(values.FileName);
     applicationSoftware_ = values.ApplicationSoftware;
+    applicationSoftwareConfirmed_ = values.ApplicationSoftwareConfirmed;
 }
 
 void TForm1::SetChannelRows(int channels) {

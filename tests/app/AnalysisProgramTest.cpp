@@ -87,6 +87,7 @@ protected:
     ScriptedDialogs dialogs;
     ScriptedChooser chooser;
     AnalysisProgram program{dialogs, chooser};
+    bool confirmed = true;
 };
 
 } // namespace
@@ -114,7 +115,7 @@ TEST_F(AnalysisProgramTest, StartsDefaultProgramInDataFolderWithoutArgumentsAndD
     ASSERT_EQ(::dup2(open, 57), 57);
     ::close(open);
     std::string chosen;
-    program.Run(chosen, programDir, dataDir + "/run.sdf");
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
     ::close(57);
 
     const std::string text = AwaitReport(report);
@@ -147,7 +148,7 @@ TEST_F(AnalysisProgramTest, MissingProgramAsksChoosesStartsNothingThenStartsTheC
     chooser.Choice = script;
     std::string chosen;
 
-    program.Run(chosen, programDir, dataDir + "/run.sdf");
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
 
     ASSERT_EQ(dialogs.Boxes.size(), 1u);
     EXPECT_EQ(dialogs.Boxes[0].Kind, MessageKind::Error);
@@ -158,14 +159,14 @@ TEST_F(AnalysisProgramTest, MissingProgramAsksChoosesStartsNothingThenStartsTheC
     std::this_thread::sleep_for(300ms);
     EXPECT_FALSE(std::filesystem::exists(report)) << "the chosen program was started at once";
 
-    program.Run(chosen, programDir, dataDir + "/run.sdf");
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
     EXPECT_FALSE(AwaitReport(report).empty());
     EXPECT_EQ(dialogs.Boxes.size(), 1u);
 }
 
 TEST_F(AnalysisProgramTest, AnsweringNoLeavesTheChoiceAlone) {
     std::string chosen = temp.File("gone.sh");
-    program.Run(chosen, programDir, dataDir + "/run.sdf");
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
     EXPECT_EQ(dialogs.Boxes.size(), 1u);
     EXPECT_TRUE(chooser.Proposed.empty());
     EXPECT_EQ(chosen, temp.File("gone.sh"));
@@ -174,19 +175,19 @@ TEST_F(AnalysisProgramTest, AnsweringNoLeavesTheChoiceAlone) {
 TEST_F(AnalysisProgramTest, FolderAtTheProgramPathCountsAsMissing) {
     std::filesystem::create_directories(programDir + "Orvane.EXE");
     std::string chosen;
-    program.Run(chosen, programDir, dataDir + "/run.sdf");
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
     ASSERT_EQ(dialogs.Boxes.size(), 1u);
     EXPECT_EQ(dialogs.Boxes[0].Buttons, MessageButtons::YesNo);
 }
 
 TEST_F(AnalysisProgramTest, FileThatCannotBeStartedIsReportedByName) {
     std::string notExecutable = WriteProgram(temp.File("plain.sh"), 0644);
-    program.Run(notExecutable, programDir, dataDir + "/run.sdf");
+    program.Run(notExecutable, confirmed, programDir, dataDir + "/run.sdf");
 
     std::string notAProgram = temp.File("garbage.bin");
     WriteAll(notAProgram, std::string("\x7f\x01\x02\x03 no program", 15));
     ::chmod(notAProgram.c_str(), 0755);
-    program.Run(notAProgram, programDir, dataDir + "/run.sdf");
+    program.Run(notAProgram, confirmed, programDir, dataDir + "/run.sdf");
 
     ASSERT_EQ(dialogs.Boxes.size(), 2u);
     EXPECT_EQ(dialogs.Boxes[0].Kind, MessageKind::Error);
@@ -200,7 +201,7 @@ TEST_F(AnalysisProgramTest, FileThatCannotBeStartedIsReportedByName) {
 
 TEST_F(AnalysisProgramTest, MissingDataFolderIsReportedWithTheFolder) {
     std::string chosen = WriteProgram(temp.File("analysis.sh"));
-    program.Run(chosen, programDir, temp.File("no such folder") + "/run.sdf");
+    program.Run(chosen, confirmed, programDir, temp.File("no such folder") + "/run.sdf");
     ASSERT_EQ(dialogs.Boxes.size(), 1u);
     EXPECT_NE(dialogs.Boxes[0].Text.find(chosen + " を起動できません"), std::string::npos);
     EXPECT_NE(dialogs.Boxes[0].Text.find(temp.File("no such folder")), std::string::npos);
@@ -210,7 +211,7 @@ TEST_F(AnalysisProgramTest, PathsWithSpacesAreOneArgument) {
     std::filesystem::create_directories(temp.File("my tools"));
     std::filesystem::create_directories(temp.File("data dir"));
     std::string chosen = WriteProgram(temp.File("my tools/analysis program.sh"));
-    program.Run(chosen, programDir, temp.File("data dir") + "/run 1.sdf");
+    program.Run(chosen, confirmed, programDir, temp.File("data dir") + "/run 1.sdf");
 
     const std::string text = AwaitReport(report);
     ASSERT_FALSE(text.empty()) << "the program did not run";
@@ -221,11 +222,11 @@ TEST_F(AnalysisProgramTest, PathsWithSpacesAreOneArgument) {
 
 TEST_F(AnalysisProgramTest, AssignProposesTheChoiceAndKeepsItOnCancel) {
     std::string chosen = "/opt/old/orvane";
-    program.Assign(chosen);
+    program.Assign(chosen, confirmed);
     EXPECT_EQ(chosen, "/opt/old/orvane");
 
     chooser.Choice = "/opt/new/orvane";
-    program.Assign(chosen);
+    program.Assign(chosen, confirmed);
     EXPECT_EQ(chosen, "/opt/new/orvane");
     EXPECT_EQ(chooser.Proposed, (std::vector<std::string>{"/opt/old/orvane", "/opt/old/orvane"}));
 }
@@ -239,10 +240,46 @@ TEST_F(AnalysisProgramTest, ARelativeProgramIsTheOneTestedAndStarted) {
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(temp.Path());
     std::string chosen = "tools/analysis.sh";
-    program.Run(chosen, programDir, dataDir + "/run.sdf");
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
     std::filesystem::current_path(before);
     EXPECT_TRUE(dialogs.Boxes.empty()) << dialogs.Boxes.front().Text;
     EXPECT_FALSE(AwaitReport(report).empty()) << "the program did not run";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AnalysisProgramTest, AProgramFromAParameterFileRunsOnlyOnceConfirmedByName) {
+    std::string chosen = WriteProgram(temp.File("received.sh"));
+    confirmed = false;
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0].Kind, MessageKind::Confirmation);
+    EXPECT_EQ(dialogs.Boxes[0].Buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.Boxes[0].Text,
+              "パラメータファイルで指定された次のプログラムを実行します。\n" + chosen +
+                  "\nよろしいですか。");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(std::filesystem::exists(report)) << "started without the operator's Yes";
+    EXPECT_FALSE(confirmed);
+
+    dialogs.Answer = MessageAnswer::Yes;
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
+    EXPECT_FALSE(AwaitReport(report).empty()) << "the program did not run";
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(dialogs.Boxes.size(), 2u);
+    // Once confirmed, it is trusted like a chosen one.
+    std::filesystem::remove(report);
+    program.Run(chosen, confirmed, programDir, dataDir + "/run.sdf");
+    EXPECT_FALSE(AwaitReport(report).empty());
+    EXPECT_EQ(dialogs.Boxes.size(), 2u);
+
+    // A program the operator chose in the dialog needs no question.
+    confirmed = false;
+    chooser.Choice = chosen;
+    program.Assign(chosen, confirmed);
+    EXPECT_TRUE(confirmed);
 }
 
 } // namespace

@@ -72,7 +72,8 @@ TEST(ParameterFile, ANewFileHoldsEveryKeyInTheWrittenOrderAndSpelling) {
                                  "Number of Channels=0\r\nMemo=\r\nFile Type=0\r\n"
                                  "[Ch1]\r\nItem=\x89\xB7\x93\x78\r\nScale=mV\r\nCoef A=1\r\n"
                                  "Coef B=0\r\n"
-                                 "[File]\r\nSave Name=/d/ADdata.sdf\r\nApplication Software=\r\n";
+                                 "[File]\r\nSave Name=/d/ADdata.sdf\r\nApplication Software=\r\n"
+                                 "Application Software Confirmed=1\r\n";
     EXPECT_EQ(ReadAll(path), expected);
 }
 
@@ -154,6 +155,45 @@ TEST(ParameterFile, ARelativeAnalysisProgramIsTheOneBesideTheFileRead) {
         ReadParameterFile(path, values, dialogs);
         EXPECT_EQ(values.ApplicationSoftware, resolved) << stored;
     }
+}
+
+TEST(ParameterCommands, AProgramNamedByALoadedFileStaysUnconfirmedUntilTheOperatorSaysSo) {
+    ScratchFolder folder;
+    RecordingDialogs dialogs;
+    TFrmSDFdata sdfData(dialogs);
+    std::uint16_t samplingUnitIndex = 1;
+    // A received file, even one that claims its program is confirmed.
+    WriteAll(folder.File("received.apm"), "[File]\r\nApplication Software=/tmp/evil.sh\r\n"
+                                          "Application Software Confirmed=1\r\n");
+    ControlValues values;
+    values.ApplicationSoftware = "/opt/Orvane/Orvane.EXE";
+    ASSERT_TRUE(LoadParameters(folder.File("received.apm"), sdfData, values, samplingUnitIndex));
+    EXPECT_EQ(values.ApplicationSoftware, "/tmp/evil.sh");
+    EXPECT_FALSE(values.ApplicationSoftwareConfirmed);
+
+    // Saved to the settings at close and read at the next start: still unconfirmed.
+    WriteParameterFile(folder.File("tessary.ini"), values);
+    ControlValues restarted;
+    ReadParameterFile(folder.File("tessary.ini"), restarted, dialogs);
+    EXPECT_EQ(restarted.ApplicationSoftware, "/tmp/evil.sh");
+    EXPECT_FALSE(restarted.ApplicationSoftwareConfirmed);
+    restarted.ApplicationSoftwareConfirmed = true; // the operator answered Yes
+    WriteParameterFile(folder.File("tessary.ini"), restarted);
+    ReadParameterFile(folder.File("tessary.ini"), values, dialogs);
+    EXPECT_TRUE(values.ApplicationSoftwareConfirmed);
+
+    // A file naming the program already chosen, or none, changes nothing of that; a settings
+    // file of the Windows program, without the key, is the operator's own.
+    ASSERT_TRUE(LoadParameters(folder.File("received.apm"), sdfData, values, samplingUnitIndex));
+    EXPECT_TRUE(values.ApplicationSoftwareConfirmed);
+    WriteAll(folder.File("none.apm"), "[File]\r\nApplication Software=\r\n");
+    values.ApplicationSoftwareConfirmed = false;
+    ASSERT_TRUE(LoadParameters(folder.File("none.apm"), sdfData, values, samplingUnitIndex));
+    EXPECT_TRUE(values.ApplicationSoftwareConfirmed);
+    WriteAll(folder.File("windows.ini"), "[File]\r\nApplication Software=/opt/o.exe\r\n");
+    values.ApplicationSoftwareConfirmed = false;
+    ReadParameterFile(folder.File("windows.ini"), values, dialogs);
+    EXPECT_TRUE(values.ApplicationSoftwareConfirmed);
 }
 
 TEST(ParameterFile, FewerChannelsLeaveTheOldChannelSectionsInTheFile) {

@@ -536,6 +536,52 @@ private slots:
         QVERIFY(h.dialogs.Shown.empty());
     }
 
+    void aProgramFromALoadedParameterFileRunsOnlyAfterTheOperatorConfirmsIt() {
+        QTemporaryDir folder;
+        const QString marker = folder.filePath(QStringLiteral("ran"));
+        const QString script = folder.filePath(QStringLiteral("analysis.sh"));
+        {
+            QFile file(script);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QString apm = folder.filePath(QStringLiteral("received.apm"));
+        {
+            QFile file(apm);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[File]\r\nApplication Software=" + script.toUtf8() + "\r\n");
+        }
+        const std::string question =
+            "パラメータファイルで指定された次のプログラムを実行します。\n" + script.toStdString() +
+            "\nよろしいですか。";
+        {
+            Harness h;
+            h.form->FormShow();
+            h.form->show();
+            h.files.Answers << apm;
+            h.form->findChild<QAction*>(QStringLiteral("O1"))->trigger();
+            h.dialogs.Answers.push_back(MessageAnswer::No);
+            h.form->findChild<QAction*>(QStringLiteral("Orvane1"))->trigger();
+            QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
+            QCOMPARE(h.dialogs.Shown[0].Kind, MessageKind::Confirmation);
+            QCOMPARE(h.dialogs.Shown[0].Text, question);
+            QVERIFY(h.form->close());
+        }
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(marker));
+        // Saved in the settings at close, it is still unconfirmed at the next start.
+        Harness h;
+        h.form->FormShow();
+        h.dialogs.Answers.push_back(MessageAnswer::Yes);
+        h.form->findChild<QAction*>(QStringLiteral("Orvane1"))->trigger();
+        QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
+        QCOMPARE(h.dialogs.Shown[0].Text, question);
+        QTRY_VERIFY(QFile::exists(marker));
+        h.form->findChild<QAction*>(QStringLiteral("Orvane1"))->trigger();
+        QCOMPARE(h.dialogs.Shown.size(), std::size_t(1));
+    }
+
     void cardMessagesReachTheRun() {
         Harness h;
         h.form->FormShow();
