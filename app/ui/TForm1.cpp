@@ -58,8 +58,7 @@ TForm1::TForm1(Dialogs& dialogs, FileDialogs& fileDialogs, ModalRunner runModal,
     sdfData_.SetUpgrader(upgrader_.get());
     setObjectName(QStringLiteral("Form1"));
     setFont(WindowFont());
-    move(203, 178);
-    resize(715, 452);
+    PlaceFrame(QRect(203, 178, 715, 452));
 
     BuildMenus();
     auto* client = new QWidget(this);
@@ -210,6 +209,23 @@ void TForm1::closeEvent(QCloseEvent* event) {
         }
     }
     event->accept();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    SettleFrame();
+    // A window that no window manager frames has no frame to wait for.
+    QTimer::singleShot(std::chrono::seconds(2), this, [this] { pendingFrame_.reset(); });
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    SettleFrame();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    SettleFrame();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -190,6 +190,10 @@ protected:
     // Recordings (.sdf, .tsd) dropped on the window open in viewers.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Finish placing the frame once the window manager has framed the window.
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // Installed on the application in FormCreate: passes the card library's messages to
     // AppWindowProc.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -226,6 +230,12 @@ private:
     QWidget* BuildSavePage();
     QWidget* BuildRunGroup();
 
+    // Places the window so that its frame, title bar and borders included, covers `frame`:
+    // the settings keep the frame's position and size, which is what the window manager
+    // places. The frame's size is known only once the window is framed; until then the
+    // window keeps `frame` aside and takes it as its inner size.
+    void PlaceFrame(const QRect& frame);
+    void SettleFrame();
     void SetFileName(const std::string& fileName);
     void SetChannelRows(int channels);
     int FileType() const;
@@ -270,6 +280,8 @@ private:
     // A load is going on; it may convert an old layout, whose progress window lets the
     // window handle events meanwhile.
     bool fileOperation_ = false;
+    std::optional<QRect> pendingFrame_;
+    bool settlingFrame_ = false;
 };
 
 } // namespace tessary

@@ -70,11 +70,11 @@ ControlValues TForm1::Values() const {
     // is taken too.
     const std::string decimal = S(QLocale::system().decimalPoint());
     ControlValues values;
-    const QRect bounds = geometry();
-    values.Left = pos().x();
-    values.Top = pos().y();
-    values.Width = bounds.width();
-    values.Height = bounds.height();
+    const QRect frame = pendingFrame_ ? *pendingFrame_ : frameGeometry();
+    values.Left = frame.x();
+    values.Top = frame.y();
+    values.Width = frame.width();
+    values.Height = frame.height();
     values.WaitTime = WithFullStop(S(EditWaitTime->text()), decimal);
     values.Iteration = S(EditIteration->text());
     values.BurstInterval = S(EditBurstInterval->text());
@@ -104,9 +104,10 @@ ControlValues TForm1::Values() const {
 }
 
 void TForm1::SetValues(const ControlValues& values) {
-    move(std::clamp(values.Left, -MaxWindowOffset, MaxWindowOffset),
-         std::clamp(values.Top, -MaxWindowOffset, MaxWindowOffset));
-    resize(std::min(values.Width, MaxWindowExtent), std::min(values.Height, MaxWindowExtent));
+    PlaceFrame(QRect(std::clamp(values.Left, -MaxWindowOffset, MaxWindowOffset),
+                     std::clamp(values.Top, -MaxWindowOffset, MaxWindowOffset),
+                     std::min(values.Width, MaxWindowExtent),
+                     std::min(values.Height, MaxWindowExtent)));
     EditWaitTime->setText(Q(values.WaitTime));
     EditIteration->setText(Q(values.Iteration));
     EditBurstInterval->setText(Q(values.BurstInterval));
@@ -146,6 +147,30 @@ void TForm1::SetValues(const ControlValues& values) {
     SetFileName(values.FileName);
     applicationSoftware_ = values.ApplicationSoftware;
     applicationSoftwareConfirmed_ = values.ApplicationSoftwareConfirmed;
+}
+
+void TForm1::PlaceFrame(const QRect& frame) {
+    pendingFrame_ = frame;
+    SettleFrame();
+}
+
+void TForm1::SettleFrame() {
+    if (!pendingFrame_ || settlingFrame_) {
+        return;
+    }
+    const QRect frame = *pendingFrame_;
+    const QSize border = frameGeometry().size() - geometry().size();
+    settlingFrame_ = true;
+    if (pos() != frame.topLeft()) {
+        move(frame.topLeft());
+    }
+    if (size() != frame.size() - border) {
+        resize(frame.size() - border);
+    }
+    settlingFrame_ = false;
+    if (isVisible() && border != QSize(0, 0)) {
+        pendingFrame_.reset();
+    }
 }
 
 void TForm1::SetChannelRows(int channels) {

@@ -62,6 +62,7 @@ private slots:
     void cleanup() { QFile::remove(SettingsFile()); }
 
     void closingAndRestartingBringsBackThePlacementAndEverySetting();
+    void thePlacementIsTheFramesPositionAndSize();
     void aHostilePlacementCannotMakeTheWindowUnshowable();
 };
 
@@ -140,6 +141,34 @@ void SettingsPersistenceTest::closingAndRestartingBringsBackThePlacementAndEvery
              static_cast<int>(second.EditFileName->text().size()));
 }
 
+void SettingsPersistenceTest::thePlacementIsTheFramesPositionAndSize() {
+    // Left and Top place the frame, so Widht and Height are the frame's too: a window that
+    // took them as its inner size grew by its borders at every start.
+    {
+        QFile file(SettingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Form]\r\nLeft=150\r\nTop=120\r\nWidht=824\r\nHeight=534\r\n");
+    }
+    const QRect placed(150, 120, 824, 534);
+    for (int start = 0; start < 3; ++start) {
+        QuietDialogs dialogs;
+        CancelledFileDialogs fileDialogs;
+        TForm1 form(dialogs, fileDialogs, CloseAtOnce);
+        form.FormShow();
+        form.show();
+        QCoreApplication::processEvents();
+        // The offscreen platform frames its windows with a border, as a window manager does.
+        QVERIFY(form.frameGeometry() != form.geometry());
+        QCOMPARE(form.frameGeometry(), placed);
+        QVERIFY(form.close());
+    }
+    const QByteArray saved = [] {
+        QFile file(SettingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QVERIFY(saved.contains("Left=150\r\nTop=120\r\nWidht=824\r\nHeight=534\r\n"));
+}
+
 void SettingsPersistenceTest::aHostilePlacementCannotMakeTheWindowUnshowable() {
     // A window this large has no backing store and used to take the program down at every
     // start; a placement off every screen is still taken as it stands.
@@ -148,8 +177,10 @@ void SettingsPersistenceTest::aHostilePlacementCannotMakeTheWindowUnshowable() {
         QPoint Pos;
         int MaxExtent;
     };
+    // (Beyond the right and bottom edges: the offscreen platform itself nudges a window that
+    // is resized beyond the left or top edge by its border.)
     const std::vector<Case> cases = {
-        {"Left=-3000\r\nTop=5000\r\nWidht=900\r\nHeight=600\r\n", QPoint(-3000, 5000), 900},
+        {"Left=3000\r\nTop=5000\r\nWidht=900\r\nHeight=600\r\n", QPoint(3000, 5000), 900},
         {"Left=2147483647\r\nTop=-2147483648\r\nWidht=2147483647\r\nHeight=2147483647\r\n",
          QPoint(), 8192},
     };
@@ -170,7 +201,7 @@ void SettingsPersistenceTest::aHostilePlacementCannotMakeTheWindowUnshowable() {
             QVERIFY(form.pos().x() > 0 && form.pos().y() < 0);
         } else {
             QCOMPARE(form.pos(), test.Pos);
-            QCOMPARE(form.size(), QSize(900, 600));
+            QCOMPARE(form.frameGeometry().size(), QSize(900, 600));
         }
         QVERIFY(form.close());
     }
