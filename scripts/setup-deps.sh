@@ -10,6 +10,8 @@ packages=(
     libhdf5-dev python3-numpy python3-h5py python3-pytest
     libsigrok-dev sigrok-cli
     xvfb xauth fonts-noto-cjk
+    # Qt's own texts (file dialogs, standard buttons) in Japanese.
+    qt6-translations-l10n
     # Installing and packaging: the icons drawn from the SVG, the validators of the desktop
     # entry, metadata and MIME types, the man pages' check, dpkg-shlibdeps for `make deb`.
     librsvg2-bin desktop-file-utils appstream shared-mime-info groff-base dpkg-dev

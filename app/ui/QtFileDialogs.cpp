@@ -19,11 +19,12 @@ QString StartPath(const QString& folder, const QString& proposed) {
     return QFileInfo(folder + QLatin1Char('/') + proposed).filePath();
 }
 
-std::optional<QString> Chosen(const QString& name) {
-    if (name.isEmpty()) {
+std::optional<QString> Chosen(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty() ||
+        dialog.selectedFiles().first().isEmpty()) {
         return std::nullopt;
     }
-    return name;
+    return dialog.selectedFiles().first();
 }
 
 } // namespace
@@ -44,17 +45,30 @@ QString QtFileDialogs::QtFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+std::unique_ptr<QFileDialog> QtFileDialogs::Dialog(QWidget* parent, const QString& filter,
+                                                   const QString& folder, const QString& proposed,
+                                                   bool save) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), StartPath(folder, proposed),
+                                                QtFilter(filter));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    if (save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog;
+}
+
 std::optional<QString> QtFileDialogs::OpenFileName(QWidget* parent, const QString& filter,
                                                    const QString& folder, const QString& proposed) {
-    return Chosen(QFileDialog::getOpenFileName(parent, QString(), StartPath(folder, proposed),
-                                               QtFilter(filter)));
+    return Chosen(*Dialog(parent, filter, folder, proposed, false));
 }
 
 std::optional<QString> QtFileDialogs::SaveFileName(QWidget* parent, const QString& filter,
                                                    const QString& folder, const QString& proposed) {
-    return Chosen(QFileDialog::getSaveFileName(parent, QString(), StartPath(folder, proposed),
-                                               QtFilter(filter), nullptr,
-                                               QFileDialog::DontConfirmOverwrite));
+    return Chosen(*Dialog(parent, filter, folder, proposed, true));
 }
 
 } // namespace tessary

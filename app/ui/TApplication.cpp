@@ -1,5 +1,6 @@
 #include "app/ui/TApplication.h"
 
+#include "app/ui/JapaneseTranslations.h"
 #include "data/Dialogs.h"
 #include "texts/Texts.h"
 
@@ -8,7 +9,9 @@
 namespace tessary {
 
 TApplication::TApplication(int& argc, char** argv, Dialogs& dialogs)
-    : QApplication(argc, argv), dialogs_(dialogs) {}
+    : QApplication(argc, argv), dialogs_(dialogs) {
+    InstallJapaneseTranslations(*this);
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -6,8 +6,9 @@ namespace tessary {
 
 class Dialogs;
 
-// The application object. An error that escapes an event handler ends that handler only:
-// its message is shown in a modal error box and the program goes on.
+// The application object, with Qt's texts in Japanese. An error that escapes an event
+// handler ends that handler only: its message is shown in a modal error box and the
+// program goes on.
 class TApplication final : public QApplication {
     Q_OBJECT
 public:
