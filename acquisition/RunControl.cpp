@@ -530,8 +530,9 @@ bool RunControl::FieldsFitToRun(const ControlValues& controls) {
     if (!refusal) {
         return true;
     }
-    dialogs_.ShowError(refusal->Message);
+    // The field first, so that it stands in front behind the message.
     view_.FocusField(refusal->Field, refusal->Channel);
+    dialogs_.ShowError(refusal->Message);
     return false;
 }
 
