@@ -82,14 +82,17 @@ Outcome Record(int channels, int intervalUs, std::int32_t ringWords, const std::
     RunSettings settings;
     RunControl run(card, messages, data, settings, view, dialogs, clock);
 
+    // Texts are assigned as strings: GCC 12 at -O3 takes the assignment of a bare literal
+    // here for an overlapping copy.
+    using namespace std::string_literals;
     ControlValues controls;
     controls.FileName = path;
-    controls.WaitTime = "0";
+    controls.WaitTime = "0"s;
     controls.SInterval = std::to_string(intervalUs);
     controls.SampUnitIndex = 2; // usec
-    controls.DataNum = "100000";
-    controls.Iteration = "10";
-    controls.BurstInterval = "0"; // each burst as soon as the last is written
+    controls.DataNum = "100000"s;
+    controls.Iteration = "10"s;
+    controls.BurstInterval = "0"s; // each burst as soon as the last is written
     controls.BurstUnitIndex = 0;
     controls.ChNum = std::to_string(channels);
     controls.ChannelGrid.resize(1);
