@@ -72,7 +72,9 @@ std::string Label(std::int64_t k, int e, bool scientific) {
     if (digits.size() <= decimals) {
         digits.insert(0, decimals + 1 - digits.size(), '0');
     }
-    digits.insert(digits.size() - decimals, ".");
+    // One character, not a literal: GCC 12 at -O3 takes the literal's insertion for an
+    // overlapping copy.
+    digits.insert(digits.size() - decimals, 1, '.');
     return sign + digits;
 }
 

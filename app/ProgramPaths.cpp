@@ -28,7 +28,9 @@ bool IsFolder(const std::string& path) {
 } // namespace
 
 std::string InstalledDataFolder(const std::string& programDir) {
-    const std::string suffix = "/" + std::string(BinFolder);
+    // Appended, not "/" + ...: GCC 12 at -O3 takes the latter for an overlapping copy.
+    std::string suffix = "/";
+    suffix += BinFolder;
     if (programDir.size() < suffix.size() ||
         programDir.compare(programDir.size() - suffix.size(), suffix.size(), suffix) != 0) {
         return {};
