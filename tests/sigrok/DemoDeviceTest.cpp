@@ -3,6 +3,7 @@
 #include "acquisition/AcquisitionTesting.h"
 
 #include "acquisition/CardMessageQueue.h"
+#include "acquisition/MeasurementSetup.h"
 #include "acquisition/RunControl.h"
 #include "acquisition/sigrok/SigrokCard.h"
 #include "data/Clock.h"
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cmath>
 #include <dirent.h>
+#include <filesystem>
 #include <numbers>
 #include <sstream>
 #include <thread>
@@ -271,8 +273,8 @@ TEST_F(DemoDeviceTest, ADeviceThatIsNotThereIsNoCardWithAMessageNamingIt) {
     EXPECT_EQ(absent.LastFailure(), "sigrok:hantek-6xxx:conn=250.250 が見つかりません。");
 }
 
-// 3 usec is no whole number of Hz: the capability query refuses it before anything is
-// touched, and a run that tries anyway fails at its first burst with both messages.
+// 3 usec is no whole number of Hz: the check at Start asks the card and refuses it before
+// anything is touched; the card asked to take it anyway refuses it with its own words.
 TEST_F(DemoDeviceTest, AnIntervalThatIsNoWholeHzRateIsRefused) {
     Use("sigrok:demo");
     ASSERT_TRUE(DetectCard(*card).has_value());
@@ -285,24 +287,36 @@ TEST_F(DemoDeviceTest, AnIntervalThatIsNoWholeHzRateIsRefused) {
 
     controls.SInterval = "3";
     controls.FileName = folder.File("refused.sdf");
-    Record();
-    EXPECT_EQ(run->Outcome().How, RunOutcome::End::Failed);
-    const std::string expected =
-        "サンプリング周期設定エラー\nDemo device (demo) はこのサンプリング間隔で"
-        "計測できません（1 Hz～1 GHz の逆数、または 1 sec 以上）。";
-    EXPECT_EQ(run->Outcome().Reason, expected);
+    EXPECT_FALSE(run->BtnAdStartClick(controls));
+    EXPECT_FALSE(std::filesystem::exists(controls.FileName));
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].Text, expected);
+    EXPECT_EQ(dialogs.shown[0].Text, "サンプリング間隔 3 usec はこのカードでは使えません。\n"
+                                     "使える値：1 Hz～1 GHz の逆数、または 1 sec 以上");
+
+    ASSERT_TRUE(GatherSettings(controls, data, runSettings, dialogs, view));
+    RunState state;
+    EXPECT_EQ(ConfigureCard(*card, messages, data.Record(), runSettings, state),
+              ConfigureFreqFailed);
+    EXPECT_EQ(card->LastFailure(), "Demo device (demo) はこのサンプリング間隔で"
+                                   "計測できません（1 Hz～1 GHz の逆数、または 1 sec 以上）。");
 }
 
 TEST_F(DemoDeviceTest, MoreChannelsThanTheDeviceHasAreRefusedNamingIt) {
     Use("sigrok:demo:analog_channels=1");
     controls.FileName = folder.File("two.sdf");
-    Record();
-    EXPECT_EQ(run->Outcome().How, RunOutcome::End::Failed);
-    EXPECT_EQ(run->Outcome().Reason,
-              "A/D変換チャンネル設定エラー\nDemo device (demo) のアナログ入力は "
-              "1 チャンネルで、2 チャンネルは記録できません。");
+    ASSERT_TRUE(DetectCard(*card).has_value());
+    EXPECT_FALSE(run->BtnAdStartClick(controls));
+    EXPECT_FALSE(std::filesystem::exists(controls.FileName));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].Text,
+              "チャンネル数「2」は使えません。1 ～ 1 の整数で設定して下さい。");
+
+    ASSERT_TRUE(GatherSettings(controls, data, runSettings, dialogs, view));
+    RunState state;
+    EXPECT_EQ(ConfigureCard(*card, messages, data.Record(), runSettings, state),
+              ConfigureChannelFailed);
+    EXPECT_EQ(card->LastFailure(),
+              "Demo device (demo) のアナログ入力は 1 チャンネルで、2 チャンネルは記録できません。");
 }
 
 // A device that ends the acquisition before the burst is complete (the demo stops after one
