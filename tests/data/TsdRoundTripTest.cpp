@@ -48,7 +48,10 @@ public:
         std::string bytes = FixedHeader(r);
         for (int row = 0; row < rows; ++row) {
             ChannelSpec& spec = r.Channels[static_cast<std::size_t>(row)];
-            spec = {"c" + std::to_string(row), "u", Coefficient(), Coefficient()};
+            // Appended rather than "c" + ..., which GCC 12 at -O3 takes for an overlapping copy.
+            std::string name(1, 'c');
+            name += std::to_string(row);
+            spec = {name, "u", Coefficient(), Coefficient()};
             bytes += Row(spec);
         }
         bytes.resize(static_cast<std::size_t>(HeaderBlocksFor(rows)) * 256, ' ');
