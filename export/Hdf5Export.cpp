@@ -318,6 +318,7 @@ void Hdf5Export::CopyBurst(std::int64_t k, const RecordedBurst& burst) {
     if (bytes > 0) {
         copy();
     }
+    StartWriteBack();
 }
 
 void Hdf5Export::Write(std::int64_t k, const RecordedBurst& burst) {
@@ -337,6 +338,18 @@ void Hdf5Export::Write(std::int64_t k, const RecordedBurst& burst) {
     if (burstValueNum_ > 0) {
         const hsize_t shape[2] = {1, burstValueNum_};
         check.WriteRow(burstValues_, memoryType, shape, k, values);
+    }
+    StartWriteBack();
+}
+
+void Hdf5Export::StartWriteBack() {
+    int fd = out_.IsOpen() ? out_.Descriptor() : -1;
+    void* handle = nullptr;
+    if (fd < 0 && H5Fget_vfd_handle(file_.Id(), H5P_DEFAULT, &handle) >= 0 && handle != nullptr) {
+        fd = *static_cast<int*>(handle); // the default (sec2) driver's handle is its descriptor
+    }
+    if (fd >= 0) {
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
 }
 

@@ -39,6 +39,10 @@ public:
 
 private:
     void CopyBurst(std::int64_t k, const RecordedBurst& burst);
+    // The output is forced to the disk before it replaces anything; starting the write-back
+    // of each burst as it is written lets the disk work while the next one is prepared,
+    // instead of all of it waiting for the end. Only a hint: the final sync reports failures.
+    void StartWriteBack();
 
     std::string path_;
     std::string recording_;
