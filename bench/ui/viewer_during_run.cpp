@@ -5,10 +5,10 @@
 //
 //   bench_viewer_during_run [--scans N] [--tsd-bursts B]
 #include "acquisition/SimulatedCard.h"
-#include "app/ui/FileDialogs.h"
 #include "app/ui/TApplication.h"
 #include "app/ui/TForm1.h"
 #include "bench/RecordingFiles.h"
+#include "bench/ui/BenchDialogs.h"
 #include "data/FileNames.h"
 #include "viewer/ui/ViewerWindow.h"
 
@@ -30,28 +30,6 @@
 using namespace tessary;
 
 namespace {
-
-class PrintedDialogs final : public Dialogs {
-public:
-    MessageAnswer Show(MessageKind, const std::string& text, MessageButtons buttons) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        ++Count;
-        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
-    }
-    int Count = 0;
-};
-
-class NoFileDialogs final : public FileDialogs {
-public:
-    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-};
 
 struct RunResult {
     double Seconds = 0.0;

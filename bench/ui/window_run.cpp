@@ -15,9 +15,9 @@
 #include "acquisition/SimulatedCard.h"
 #include "acquisition/ui/ChartPanel.h"
 #include "acquisition/ui/StripChart.h"
-#include "app/ui/FileDialogs.h"
 #include "app/ui/TApplication.h"
 #include "app/ui/TForm1.h"
+#include "bench/ui/BenchDialogs.h"
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
 
@@ -49,29 +49,6 @@
 using namespace tessary;
 
 namespace {
-
-// Boxes go to stderr; a question is answered Yes.
-class PrintedDialogs final : public Dialogs {
-public:
-    MessageAnswer Show(MessageKind, const std::string& text, MessageButtons buttons) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        ++Count;
-        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
-    }
-    int Count = 0;
-};
-
-class NoFileDialogs final : public FileDialogs {
-public:
-    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-};
 
 struct Options {
     long Scans = 4000000;
