@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Quick start: `make run` starts the program on the simulated card; `make test` runs every test.
 # Both install the Debian packages they need first (only those missing).
 BUILD ?= build

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "acquisition/AdLib32.h"
 
 #include "acquisition/RunSettings.h"

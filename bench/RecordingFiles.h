@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Recordings for the viewer's benchmarks, written by the program's own writers: 4 channels,

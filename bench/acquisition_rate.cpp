@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fastest sampling at which run control with the simulated card records 10 bursts of
 // 100 000 scans without falling behind, for 1 and 4 channels. Runs headless in real time,
 // with a view that counts the scans it is told of, into an SDF file in the temporary folder.

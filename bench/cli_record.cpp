@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-cli record at full speed on the simulated card: 4 channels sampled every 10 us,
 // 10 bursts of 100 000 scans back to back (400 000 words per second). Reports wall and CPU
 // time of the tool, whether the ring buffer overflowed, and checks every stored sample

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data-file writers against their baselines, measured in one run:
 // - SDF blocks of 1 KiB and 8 MiB against a plain open/pwrite/close of the same bytes at the
 //   same offsets (targets: within 1.5x for small, 1.2x for large blocks);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What forcing each block to the disk costs a run: 4 channels at 1 µs, bursts of 1 000 000
 // scans (8 MB of SDF, about 28 MB of TSD text) back to back on the burst interval of 1 s, on
 // this machine's disk (the current folder), with the simulated card in real time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers per second of the general-format writer against snprintf("%.7G") on the same
 // values: recorded engineering values (mostly whole numbers) and arbitrary reals.
 #include "data/GeneralFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HDF5 export of a 1 GiB SDF recording (4 channels, 128 bursts of 1 048 576 scans, 8 MiB a
 // burst) against cp of the same file in the same run, medians of 5 rounds. The export forces
 // its result to the disk before renaming it into place, so cp followed by a sync of the copy

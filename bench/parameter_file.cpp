@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the settings file: all keys of a four-channel set-up written with one write
 // against one write per key (each a full read, rewrite and flush, as the platform functions
 // do), reading them back, and reading a hostile file of the largest size that is read.

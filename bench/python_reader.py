@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Python reader on a 2 GiB SDF recording (4 channels, 256 bursts of 1 048 576 scans):
 the time to open it, and the rate at which one burst of 1 000 000+ scans becomes engineering
 values with the file in the page cache. Each is set against what numpy does by itself in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What `repair` costs, against its baselines measured in the same run.
 //
 // A cut-off TSD file of 1 GiB whose burst-count line changes its length ("100" planned, 47

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-cli record from libsigrok's demo device, 4 analog channels, 3 bursts of one second
 // back to back, at 100 kHz and 1 MHz, against the same acquisition through sigrok-cli measured
 // in the same run. First it finds the fastest rate at which the demo device itself keeps real

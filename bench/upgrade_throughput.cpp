@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the old-format conversion on a 1 GiB layout-2 file (4 channels, 32 514
 // bursts of 4 100 data, each padded to whole sectors) against cp of the same file in the
 // same run. The conversion also forces its result to the disk, so cp followed by a sync of

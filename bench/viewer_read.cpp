@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer's reading targets, each against plain reads of the same bytes in the same run:
 //  - a 2 GiB SDF (4 channels, 1 000 bursts of 268 000 scans): opening and reading + indexing
 //    burst 1, then switching to other bursts, cold (the file's pages dropped from the cache

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/SdfHeaderLoader.h"
 
 #include "data/FileError.h"

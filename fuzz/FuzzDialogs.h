@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Shared by the file-reader fuzz targets: message boxes that answer No and OK, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes taken from a help file's "/#SYSTEM" object or keyword index give a result: no
 // crash, no hang, no read beyond the bytes given.
 #include "app/ChmSystemFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any byte sequence read as a parameter file gives a result: the profile layer finds or adds
 // keys, and the mapping onto the controls never crashes, hangs or allocates without bound.
 #include "FuzzDialogs.h"

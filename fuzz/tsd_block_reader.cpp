@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any byte sequence given as a TSD recording is examined and its complete blocks read as
 // numbers: a result or one of the program's errors, no crash, no hang, no allocation beyond
 // what the file's complete blocks hold.

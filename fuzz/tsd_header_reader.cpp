@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any byte sequence given to the TSD header reader gives a result or one of the program's
 // errors: no crash, no hang, no allocation beyond the sizes a header may legitimately ask.
 #include "FuzzDialogs.h"

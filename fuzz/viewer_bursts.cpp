@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any byte sequence opened in the viewer, SDF or TSD by its first bytes: its complete bursts
 // are read and indexed, drawn at several zooms and measured; the result is a burst to show or
 // a reason that names the file, never a crash, a hang or an allocation that the file's complete

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the licence line "SPDX-License-Identifier: GPL-3.0-or-later" at the top of every
 # source file of the repository at ROOT (default: this script's repository): as the first
 # line of C++ files (.cpp, .h, .h.in), CMake files and the Makefile, and right after the
@@ -7,6 +8,8 @@
 # nothing and lists the files without the line, failing when there are any.
 # Files are those git knows or would add (ignored ones, such as build folders, are skipped).
 set -euo pipefail
+# The whole script is one block, read before it runs: it may rewrite this very file.
+{
 
 check=0
 if [ "${1:-}" = "--check" ]; then
@@ -66,3 +69,4 @@ while IFS= read -r -d '' path; do
     fi
 done < <(git ls-files -z --cached --others --exclude-standard)
 exit $missing
+}

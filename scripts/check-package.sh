@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian package that `make deb` built in BUILD_DIR (default build) on this
 # machine, runs the installed programs from /usr/bin (--help and --version, a short record
 # on the installed simulated card, its header), and removes the package again, also when a

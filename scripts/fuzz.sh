@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets (fuzz/*.cpp) with clang-14 in BUILD_DIR and runs each for
 # SECONDS on its seed corpus fuzz/corpus/<target>. New inputs go to BUILD_DIR/fuzz-corpus,
 # findings to BUILD_DIR/fuzz-artifacts; the script fails when a target finds one.

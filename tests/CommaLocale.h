@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The comma-decimal locale that the build generates for the tests (de_DE.UTF-8 under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // File faults played through the writers' seam (data/FileFaults.h): a disk that fills up, a

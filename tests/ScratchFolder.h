@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The tests' scratch folder and whole-file reads and writes, shared by every test program.

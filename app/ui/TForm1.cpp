@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life: construction, the start-up sequence, closing, and the card's
 // messages. The card itself is chosen and detected in TForm1Card.cpp.
 #include "app/ui/TForm1.h"

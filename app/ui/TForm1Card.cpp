@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's card: which one to record from, looking for it, and showing what was
 // found on the card page.
 #include "app/ui/TForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls: the menus, the chart panel with the status bar, the four
 // settings pages and the run group.
 #include "app/ui/TForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a run shows in the main window, and the timer that drives the run's passes.
 #include "app/ui/TForm1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls' values as one ControlValues, both ways, and the rules the controls keep
 // (channel rows, file type and name, the comment's limit).
 #include "app/ui/TForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame time of the waveform display, offscreen: four charts whose envelopes already hold
 // N − 1000 samples of the burst are told of 1000 more (as a run tells them), the panel brings
 // the envelopes up to date from the record's samples (envelope update), picks the ticks and

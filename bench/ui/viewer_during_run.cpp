@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A run at 1 µs × 4 channels in the main window while a viewer window indexes a 1 GiB TSD,
 // against the same run without a viewer, measured in one run: run, run with the viewer, run
 // again (the baseline is the mean of the two runs without it). Reports each run's wall time,

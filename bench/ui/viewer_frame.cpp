@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zoom and pan redraws of the viewer's charts on a 4-channel burst of 10 000 000 scans: each
 // frame sets a new time range, lays the four charts out (ticks, lines from the min/max index)
 // and paints them into an image. The baseline, in the same run, draws the same frames with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a measurement through `tessary-cli record` on the simulated card, then the same
 // measurement through the real main window, and reports for both whether they kept up with
 // the card (the time the run took against the time its bursts last), the CPU they used and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Tessary recordings (SDF and TSD files) as numpy arrays.
 
     import tessary

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """SDF files of layouts 1 to 4: the header as the program reads it, and the blocks."""
 
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Texts, dates and time units as the program reads them from a recording's header."""
 
 import numpy as np

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """TSD files of versions 1 and 2: the header as the program reads it, and the complete blocks
 by the program's one definition (a block counts only when all its lines are there)."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A run control driven by hand: a stepped clock, a scripted card, recorded views and message

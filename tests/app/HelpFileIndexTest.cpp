@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ChmSystemFile.h"
 #include "app/HelpLibrary.h"
 #include "app/SitemapIndex.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ParameterFile.h"
 #include "app/CommentText.h"
 #include "app/ParameterCommands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Helpers of the data-file tests: a scratch folder, scripted message boxes, whole-file

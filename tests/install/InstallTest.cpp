@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tessary installed into a scratch root as `cmake --install` lays it out for the Debian
 // package (DESTDIR=root, prefix /usr): the files in their places, the installed programs
 // finding the installed help, card settings and data folder, and the desktop files passing

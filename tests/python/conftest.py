@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Recordings made by the built tessary-cli on the simulated card, and helpers to run it."""
 
 import json

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The HDF5 export, read with h5py as a user without Tessary reads it."""
 
 import h5py

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Python reader against the program: headers as `tessary-cli info` reads them, values as
 `tessary-cli export` writes them, and the same complete bursts of every cut-off file."""
 

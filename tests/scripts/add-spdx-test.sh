@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/add-spdx.sh on a small scratch repository: each kind of file gets the line in its
 # comment form and in its place, the rest is untouched, a second run changes nothing, and
 # --check names the files without the line.

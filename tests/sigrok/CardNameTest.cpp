@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "acquisition/CardName.h"
 #include "acquisition/sigrok/SigrokCardSettings.h"
 #include "data/Errors.h"

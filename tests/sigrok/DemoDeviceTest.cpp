@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sigrok card end to end through run control, against libsigrok's demo device: the same
 // path as the headless tool, with the real library and its own thread.
 #include "acquisition/AcquisitionTesting.h"

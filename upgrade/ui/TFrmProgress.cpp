@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "upgrade/ui/TFrmProgress.h"
 
 #include "texts/Texts.h"

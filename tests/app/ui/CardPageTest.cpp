@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card page of the window: choosing a sigrok device, looking for it, and recording from
 // it. The window's card choice file lives in a scratch settings folder ($XDG_CONFIG_HOME).
 #include "app/ui/FileDialogs.h"

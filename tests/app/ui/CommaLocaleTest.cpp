@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window under a desktop whose decimal separator is a comma (ctest starts this program
 // with LANG=de_DE.UTF-8 and the generated locale).
 #include "acquisition/SimulatedCard.h"

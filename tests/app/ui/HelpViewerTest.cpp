@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/HelpViewer.h"
 #include "app/ui/ChmBrowser.h"
 #include "app/ui/HelpCommands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own texts in the window are Japanese whatever the desktop's language (ctest starts
 // this program without any).
 #include "app/ui/JapaneseTranslations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/QtDialogs.h"
 #include "app/ui/QtFileDialogs.h"
 #include "app/ui/TApplication.h"

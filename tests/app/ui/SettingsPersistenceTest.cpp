@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ProgramPaths.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/TForm1.h"

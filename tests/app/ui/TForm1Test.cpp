@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/TForm1.h"
 #include "acquisition/SimulatedCard.h"
 #include "acquisition/ui/ChartPanel.h"
