@@ -144,9 +144,9 @@ int main() {
         cp.push_back(Measure({"/bin/cp", input, copy}).Wall);
         fs::remove(copy);
         Settle();
-        cpSync.push_back(Measure({"/bin/sh", "-c", "cp '" + input + "' '" + copy + "' && sync '" +
-                                                       copy + "'"})
-                             .Wall);
+        cpSync.push_back(
+            Measure({"/bin/sh", "-c", "cp '" + input + "' '" + copy + "' && sync '" + copy + "'"})
+                .Wall);
         fs::remove(copy);
         Settle();
         const Run run = Measure({cli, "export", input, "-o", output});
