@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <algorithm>
+
 // The emblem is compiled into the window library; a static library needs its resources
 // registered by hand.
 static void InitAboutBoxResources() {
@@ -77,6 +79,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     comments->setWordWrap(true);
     comments->setFixedWidth(217);
     comments->adjustSize();
+    // Where the fonts still wrap it onto a third line, the description moves up so that its
+    // last line stays inside the panel rather than being cut by the panel's edge.
+    const int bottom = panel->contentsRect().bottom() + 1;
+    if (comments->geometry().bottom() + 1 > bottom) {
+        comments->move(comments->x(), std::max(80, bottom - comments->height()));
+    }
 
     QFont buttonFont;
     buttonFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),

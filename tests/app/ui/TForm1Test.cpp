@@ -19,6 +19,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -185,6 +186,22 @@ private slots:
         QDir(SettingsFile()).removeRecursively();
     }
     void cleanup() { init(); }
+
+    void theAboutBoxShowsItsDescriptionWholeInsideItsPanel() {
+        Harness h;
+        const TAboutBox& box = h.form->AboutBox();
+        const auto* panel = box.findChild<QFrame*>(QStringLiteral("Panel1"));
+        const auto* comments = box.findChild<QLabel*>(QStringLiteral("Comments"));
+        QVERIFY(panel != nullptr && comments != nullptr);
+        const QRect inside = panel->contentsRect();
+        QVERIFY2(inside.contains(comments->geometry()),
+                 qPrintable(QStringLiteral("description at %1,%2 %3x%4")
+                                .arg(comments->x())
+                                .arg(comments->y())
+                                .arg(comments->width())
+                                .arg(comments->height())));
+        QCOMPARE(comments->height(), comments->heightForWidth(comments->width()));
+    }
 
     void startupShowsTheAboutBoxFirstAndFillsTheDefaults() {
         Harness h;
