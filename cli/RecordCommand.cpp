@@ -319,7 +319,7 @@ int RecordCommand::Run(const std::vector<std::string>& args) {
         }
 
         const int shownAtStart = dialogs.MessagesShown();
-        RunDriver(run, messages, rule, signals).DriveUntilEnd(std::chrono::steady_clock::now());
+        RunDriver(run, messages, rule, signals).DriveUntilEnd(clock);
         console.ClearBar();
         const RunOutcome& outcome = run.Outcome();
         if (outcome.How == RunOutcome::End::Completed || outcome.How == RunOutcome::End::Stopped) {

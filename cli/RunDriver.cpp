@@ -24,7 +24,8 @@ void SleepFor(Seconds time) {
 
 } // namespace
 
-void RunDriver::DriveUntilEnd(std::chrono::steady_clock::time_point begin) {
+void RunDriver::DriveUntilEnd(const Clock& clock) {
+    const std::int64_t begin = clock.Monotonic();
     while (run_.Running()) {
         run_.SetDrainSlice(rule_.WatchesScans(run_.State()) ? std::chrono::microseconds(0)
                                                             : DrainSlice);
@@ -33,7 +34,7 @@ void RunDriver::DriveUntilEnd(std::chrono::steady_clock::time_point begin) {
         if (!run_.Running()) {
             break;
         }
-        const Seconds since = std::chrono::steady_clock::now() - begin;
+        const Seconds since = std::chrono::nanoseconds(clock.Monotonic() - begin);
         if (signals_.Raised() || rule_.Due(run_.State(), since)) {
             run_.BtnAdStopClick();
             messages_.DeliverTo(run_);

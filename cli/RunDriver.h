@@ -5,6 +5,7 @@
 #include "acquisition/RunControl.h"
 #include "cli/RecordStopRule.h"
 #include "cli/StopSignals.h"
+#include "data/Clock.h"
 
 namespace tessary {
 
@@ -18,8 +19,8 @@ public:
         : run_(run), messages_(messages), rule_(rule), signals_(signals) {}
 
     // Until the run has ended (the run's Outcome says how). The stop rule's time counts from
-    // `begin`.
-    void DriveUntilEnd(std::chrono::steady_clock::time_point begin);
+    // now on `clock`'s monotonic time, the run's own, so that a suspended machine counts it.
+    void DriveUntilEnd(const Clock& clock);
 
 private:
     RunControl& run_;
