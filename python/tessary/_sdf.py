@@ -79,8 +79,6 @@ def read_header(path, file):
     if reason:
         raise RecordingError(path, f"the intervals cannot be normalised: {reason}")
     block_values = data_num * ch_num + value_num
-    if ch_num > CHANNEL_ROWS - 1:
-        raise RecordingError(path, f"the channel count {ch_num} is out of range (at most 128)")
     if block_values * 2 > 2**31 - 1:
         raise RecordingError(path, f"a burst of {data_num} data in {ch_num} channels is too large")
 

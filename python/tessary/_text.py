@@ -89,18 +89,20 @@ def normalise_burst_interval(header):
             return None
         header["BInterval"] = r
         header["_BITUnit"] = v
-    if s_unit >= 8:
-        return "no time unit is larger than the sampling unit"
+    # Sampling in years leaves no larger unit to try: the interval stays.
     return None
 
 
 # Dates: days since 1899-12-30 with the time of day as the fraction.
 _UNIX_EPOCH_DAYS = 25569
+# The years a start-time line can spell: the writer keeps within 3 million days of 1899.
+_EARLIEST_YEAR = -9999
+_LATEST_YEAR = 99999
 
 
 def _days_from_civil(y, m, d):
     y -= m <= 2
-    era = (y if y >= 0 else y - 399) // 400
+    era = y // 400  # floor division, also for years before 1
     yoe = y - era * 400
     doy = (153 * (m + (-3 if m > 2 else 9)) + 2) // 5 + d - 1
     doe = yoe * 365 + yoe // 4 - yoe // 100 + doy
@@ -131,14 +133,20 @@ def _skip_spaces(text, pos):
 
 
 def _read_date(text, pos):
-    y, p = _read_number(text, pos, 4)
+    """The year as the program writes it: "%04d", so "0000" and a minus sign before year 1 and
+    five digits after 9999."""
+    negative = pos < len(text) and text[pos] == 0x2D
+    y, p = _read_number(text, pos + negative, 5)
     if y is None or p >= len(text) or text[p] != 0x2F:
         return None, pos
+    y = -y if negative else y
     m, p = _read_number(text, p + 1, 2)
     if m is None or p >= len(text) or text[p] != 0x2F:
         return None, pos
     d, p = _read_number(text, p + 1, 2)
-    if d is None or not (1 <= y <= 9999 and 1 <= m <= 12 and 1 <= d <= _days_in_month(y, m)):
+    if d is None or not (
+        _EARLIEST_YEAR <= y <= _LATEST_YEAR and 1 <= m <= 12 and 1 <= d <= _days_in_month(y, m)
+    ):
         return None, pos
     return float(_days_from_civil(y, m, d) + _UNIX_EPOCH_DAYS), p
 

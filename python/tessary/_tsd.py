@@ -67,6 +67,7 @@ def _split_list(text):
     return text.split(b",")[:CHANNEL_ROWS]
 
 
+_NOT_FINITE = {b"NAN": math.nan, b"INF": math.inf, b"-INF": -math.inf}
 _INTEGER = re.compile(rb"-?[0-9]+")
 _REAL = re.compile(rb"(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+)(?:[eE][+-]?[0-9]+)?")
 
@@ -111,7 +112,11 @@ class _Header:
         return value
 
     def real(self, text):
+        """Blanks around, a sign, digits with an optional point and exponent; or the writer's
+        own NAN, INF and -INF for a coefficient that is no finite number."""
         t = text.strip(b" \t")
+        if t in _NOT_FINITE:
+            return _NOT_FINITE[t]
         negative = t.startswith(b"-")
         if negative or t.startswith(b"+"):
             t = t[1:]
@@ -186,8 +191,12 @@ def _read_header(path, lines):
         positions[: len(items)] = items
         return len(items)
 
-    count = take(lines.next())
-    if h["ChNum"] == 0:
+    coefficients = lines.next()
+    # An empty line lists no item: the writer's line for a table without rows.
+    count = take(coefficients) if coefficients else 0
+    # A version-2 table of per-burst values only lists exactly those: it has no channel.
+    values_only = version == 2 and 0 < h["BurstValueNum"] == count
+    if h["ChNum"] == 0 and not values_only:
         if count > CHANNEL_ROWS - h["BurstValueNum"]:
             lines.fail(f"{count} channels do not fit the table")
         h["ChNum"] = count
@@ -205,8 +214,6 @@ def _read_header(path, lines):
     reason = _text.normalise_burst_interval(h)
     if reason:
         lines.fail(f"the intervals cannot be normalised: {reason}")
-    if h["ChNum"] > CHANNEL_ROWS - 1:
-        lines.fail(f"the channel count {h['ChNum']} is out of range (at most 128)")
     if (h["DataNum"] * h["ChNum"] + h["BurstValueNum"]) * 2 > 2**31 - 1:
         lines.fail(f"a burst of {h['DataNum']} data in {h['ChNum']} channels is too large")
     return h, list(zip(items, units, a, b))
@@ -273,31 +280,25 @@ def _index(lines, h):
         limit = min(limit, 1)
     channels = _value_line(h["ChNum"])
     burst_values = _value_line(h["BurstValueNum"]) if h["BurstValueNum"] > 0 else None
-    line = next_line()
-    while line is not None and len(blocks) < limit:
-        start = line[0]
-        end = start
+
+    def value_line(shape):
+        line = next_line()
+        return line is not None and line[2] and shape.fullmatch(line[1]) is not None
+
+    while len(blocks) < limit:
+        # A block begins where the last one ended, with its "No." line in version 2; a
+        # version-1 block of no data has no line and is complete even at the end of the file.
+        start = lines.offset
         if version != 1:
-            if not line[2] or line[1] != b"No.%d" % (len(blocks) + 1):
-                break
-            end = line[3]
             line = next_line()
-        whole = True
-        for _ in range(h["DataNum"]):
-            whole = line is not None and line[2] and channels.fullmatch(line[1]) is not None
-            if not whole:
+            if line is None or not line[2] or line[1] != b"No.%d" % (len(blocks) + 1):
                 break
-            end = line[3]
-            line = next_line()
-        if whole and burst_values is not None:
-            whole = line is not None and line[2] and burst_values.fullmatch(line[1]) is not None
-            if whole:
-                end = line[3]
-                line = next_line()
-        if not whole:
+        if not all(value_line(channels) for _ in range(h["DataNum"])):
+            break
+        if burst_values is not None and not value_line(burst_values):
             break
         blocks.append(start)
-        end_of_complete = end
+        end_of_complete = lines.offset
     return blocks, end_of_complete
 
 
