@@ -32,14 +32,17 @@ class Recording:
                 self._blocks = _tsd.TsdBlocks(self.path, h, starts, end)
                 self._missing = None
                 self.bursts = len(starts)
+        if self.format == "SDF":
+            # An SDF memo field is padded with spaces; they are no part of the text. A TSD memo
+            # line holds exactly its text.
+            h["Memo"] = h["Memo"].rstrip(b" ")
         self._ch_num = h["ChNum"]
         self._data_num = h["DataNum"]
         self._step = h["SInterval"] * _text.unit_seconds(h["_SITUnit"])
         self.header = {
             "Format": self.format,
             "Version": h["Version"],
-            # An SDF memo field is padded with spaces; they are no part of the text.
-            "Memo": _text.decode(h["Memo"]).rstrip(" "),
+            "Memo": _text.decode(h["Memo"]),
             "ChNum": h["ChNum"],
             "BurstValueNum": h["BurstValueNum"],
             "DataNum": h["DataNum"],
