@@ -3,6 +3,8 @@
 // 10 bursts of 100 000 scans back to back (400 000 words per second). Reports wall and CPU
 // time of the tool, whether the ring buffer overflowed, and checks every stored sample
 // against the ramp signal. Exit status 1 when the recording is not complete and correct.
+#include "bench/CliBeside.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -22,17 +24,6 @@ constexpr int Channels = 4;
 constexpr int DataNum = 100000;
 constexpr int Bursts = 10;
 
-std::string ProgramFolder() {
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) {
-        return ".";
-    }
-    return std::filesystem::path(std::string(path, static_cast<std::size_t>(n)))
-        .parent_path()
-        .string();
-}
-
 void WriteText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
@@ -45,7 +36,7 @@ std::int16_t RampSample(std::int64_t scan, int channel) {
 } // namespace
 
 int main() {
-    const std::string cli = ProgramFolder() + "/tessary-cli";
+    const std::string cli = tessary::CliBeside();
     if (::access(cli.c_str(), X_OK) != 0) {
         std::fprintf(stderr, "bench_cli_record: %s is not built\n", cli.c_str());
         return 1;

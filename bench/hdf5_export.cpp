@@ -5,6 +5,7 @@
 // is shown beside plain cp. Peak memory of the export is compared with one burst + 32 MB; the
 // compressed export (which passes every burst through memory) is measured once. Files go to
 // $TMPDIR (or /tmp) and are deleted.
+#include "bench/CliBeside.h"
 #include "data/SdfWriter.h"
 
 #include <algorithm>
@@ -29,13 +30,6 @@ constexpr int DataNum = 1 << 20;
 constexpr int Bursts = 128;
 constexpr int Rounds = 5;
 constexpr double BurstBytes = 2.0 * Channels * DataNum;
-
-std::string ProgramFolder() {
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? fs::path(std::string(path, static_cast<std::size_t>(n))).parent_path().string()
-                 : ".";
-}
 
 std::string LoadAverage() {
     std::ifstream in("/proc/loadavg");
@@ -119,7 +113,7 @@ double Median(std::vector<double> v) {
 } // namespace
 
 int main() {
-    const std::string cli = ProgramFolder() + "/tessary-cli";
+    const std::string cli = CliBeside();
     if (::access(cli.c_str(), X_OK) != 0) {
         std::fprintf(stderr, "bench_hdf5_export: %s is not built\n", cli.c_str());
         return 1;

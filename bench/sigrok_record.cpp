@@ -7,6 +7,8 @@
 // second after sigrok-cli's own start-up time. Reports wall and CPU time of each, the CPU
 // share (CPU time / wall time), whether Tessary's ring overflowed, and checks every stored
 // sample against the demo's patterns. Exit status 1 when a recording is incomplete or wrong.
+#include "bench/CliBeside.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -32,17 +34,6 @@ struct Usage {
     double Wall = 0;
     double Cpu = 0;
 };
-
-std::string ProgramFolder() {
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) {
-        return ".";
-    }
-    return std::filesystem::path(std::string(path, static_cast<std::size_t>(n)))
-        .parent_path()
-        .string();
-}
 
 std::string Text(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -114,7 +105,7 @@ void Print(const char* what, const Usage& u) {
 } // namespace
 
 int main() {
-    const std::string cli = ProgramFolder() + "/tessary-cli";
+    const std::string cli = tessary::CliBeside();
     if (::access(cli.c_str(), X_OK) != 0) {
         std::fprintf(stderr, "bench_sigrok_record: %s is not built\n", cli.c_str());
         return 1;

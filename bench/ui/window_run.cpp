@@ -18,6 +18,7 @@
 #include "acquisition/ui/StripChart.h"
 #include "app/ui/TApplication.h"
 #include "app/ui/TForm1.h"
+#include "bench/CliBeside.h"
 #include "bench/ui/BenchDialogs.h"
 #include "data/Dialogs.h"
 #include "data/FileNames.h"
@@ -128,16 +129,6 @@ struct CliRun {
     long PeakKb = 0;
 };
 
-std::string ProgramFolder() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) {
-        return ".";
-    }
-    const std::string self(path, static_cast<std::size_t>(n));
-    return self.substr(0, self.rfind('/'));
-}
-
 // The same measurement through the headless tool beside this program. It runs before the
 // window exists: a child's peak RSS counts the pages of the process it was forked from.
 CliRun RunCli(const Options& options, const QString& folder) {
@@ -148,7 +139,7 @@ CliRun RunCli(const Options& options, const QString& folder) {
         << "\r\nBurstInterval=1\r\nBurst Time Unit=0\r\nSampling Interval=" << options.IntervalUs
         << "\r\nSampling Time Unit=2\r\nNumber Of Data=" << options.Scans
         << "\r\nNumber of Channels=" << options.Channels - 1 << "\r\nFile Type=0\r\n";
-    const std::string cli = ProgramFolder() + "/tessary-cli";
+    const std::string cli = CliBeside();
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
