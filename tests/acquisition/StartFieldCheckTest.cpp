@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "AcquisitionTesting.h"
+#include "RunFixture.h"
 
-#include "acquisition/CardMessageQueue.h"
-#include "acquisition/RunControl.h"
 #include "acquisition/StartFieldCheck.h"
 
 #include <gtest/gtest.h>
@@ -29,27 +27,10 @@ Change Cell(std::size_t row, std::size_t column, std::string value) {
     return [=](ControlValues& c, ScriptedCard&) { c.ChannelGrid[row][column] = value; };
 }
 
-class StartFieldCheckTest : public ::testing::Test {
+// The run fixture's controls, with two channels.
+class StartFieldCheckTest : public RunControlTest {
 protected:
-    StartFieldCheckTest() {
-        controls.FileName = folder.File("run.sdf");
-        controls.SInterval = "1";
-        controls.SampUnitIndex = 1;  // msec
-        controls.BurstUnitIndex = 0; // sec
-        controls.ChNum = "2";
-        controls.ChannelGrid.push_back({"2", "Ch.2", "mV", "1", "0"});
-    }
-
-    ScratchFolder folder;
-    FakeClock clock;
-    ScriptedDialogs dialogs;
-    RecordingView view;
-    ScriptedCard card;
-    CardMessageQueue messages;
-    TFrmSDFdata data{dialogs};
-    RunSettings settings;
-    RunControl run{card, messages, data, settings, view, dialogs, clock};
-    ControlValues controls;
+    StartFieldCheckTest() { SetChannels(2); }
 };
 
 TEST_F(StartFieldCheckTest, ARefusedFieldIsNamedAndFocusedBeforeAnyQuestionOrFile) {
