@@ -3,6 +3,7 @@
 
 #include "data/Errors.h"
 #include "data/FileNames.h"
+#include "data/FileRangeCopy.h"
 #include "data/PosixFile.h"
 
 #include <algorithm>
@@ -11,13 +12,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace tessary {
 
 namespace {
-
-constexpr std::size_t CopyPieceBytes = std::size_t{1} << 20;
 
 // After this many bytes copied the disk is asked to start writing them, without waiting, so that
 // little is left for the sync at the end.
@@ -27,67 +25,20 @@ constexpr std::int64_t WritebackBytes = std::int64_t{32} << 20;
     throw InOutError(what + " (" + PosixFile::ReasonOf(error) + ")");
 }
 
-// Copies bytes [from, to) of `in` to `out` from offset `at` on: in the kernel where it can,
-// otherwise through a bounded buffer. False with errno set on a failure.
+// Copies bytes [from, to) of `in` to `out` from offset `at` on, asking the disk to start
+// writing each piece once it is copied. False with errno set on a failure.
 bool CopyRange(int in, int out, std::int64_t from, std::int64_t to, std::int64_t at) {
-    off_t position = from;
-    off_t target = at;
-    off_t written = at; // where the disk was last asked to start writing
-    bool kernel = true;
-    std::vector<char> buffer;
-    while (position < to) {
-        if (target - written >= WritebackBytes) {
-            // Only a start: errors of the writing are reported by the sync at the end.
-            ::sync_file_range(out, written, target - written, SYNC_FILE_RANGE_WRITE);
-            written = target;
-        }
-        const auto want = static_cast<std::size_t>(
-            std::min<std::int64_t>(to - position, static_cast<std::int64_t>(CopyPieceBytes)));
-        if (kernel) {
-            const ssize_t n = ::copy_file_range(in, &position, out, &target, want, 0);
-            if (n > 0) {
-                continue;
-            }
-            if (n == 0) {
-                errno = EIO; // the file ended before its complete blocks did
-                return false;
-            }
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
-                return false;
-            }
-            kernel = false;
-            buffer.resize(CopyPieceBytes);
-        }
-        const ssize_t r = ::pread(in, buffer.data(), want, position);
-        if (r < 0 && errno == EINTR) {
-            continue;
-        }
-        if (r <= 0) {
-            if (r == 0) {
-                errno = EIO;
-            }
+    while (from < to) {
+        const std::int64_t piece = std::min(to - from, WritebackBytes);
+        const int error = CopyFileRange(in, from, out, at, piece);
+        if (error != 0) {
+            errno = error == ENODATA ? EIO : error; // ENODATA: the file ended before its blocks
             return false;
         }
-        std::size_t done = 0;
-        while (done < static_cast<std::size_t>(r)) {
-            const ssize_t w =
-                ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(r) - done, target);
-            if (w < 0 && errno == EINTR) {
-                continue;
-            }
-            if (w <= 0) {
-                if (w == 0) {
-                    errno = ENOSPC;
-                }
-                return false;
-            }
-            done += static_cast<std::size_t>(w);
-            target += w;
-        }
-        position += r;
+        // Only a start: errors of the writing are reported by the sync at the end.
+        ::sync_file_range(out, at, piece, SYNC_FILE_RANGE_WRITE);
+        from += piece;
+        at += piece;
     }
     return true;
 }

@@ -4,7 +4,7 @@
 #include "data/Cp932.h"
 #include "data/DateTime.h"
 #include "data/FileError.h"
-#include "export/FileRangeCopy.h"
+#include "data/FileRangeCopy.h"
 #include "export/Hdf5Reason.h"
 #include "export/RecordingSource.h"
 

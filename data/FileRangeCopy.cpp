@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/FileRangeCopy.h"
+#include "data/FileRangeCopy.h"
 
 #include <algorithm>
 #include <cerrno>
